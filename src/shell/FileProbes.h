@@ -1,0 +1,29 @@
+#pragma once
+// Probes of files and folders that never show a platform dialog: media are
+// touched with SEM_FAILCRITICALERRORS, and failures answer neutral values.
+#include <cstdint>
+#include <string>
+
+namespace ts {
+
+bool PathExists(const std::wstring& path);
+// Whether the drive (or share) of the path answers: media present, reachable.
+bool IsDriveReady(const std::wstring& path);
+// The size from the path's directory entry; -1 when there is none.
+int64_t GetFileSizeByPath(const std::wstring& path);
+// Creates the folder and any missing parents. Raises ENsBrowserError for an
+// empty path; answers whether the folder could be made (true when it exists).
+bool CreateDirectoryPath(const std::wstring& path);
+std::wstring GetWindowsDirectoryPath();
+// The temporary folder, with a trailing backslash.
+std::wstring GetTempDirectory();
+// Whether the folder holds "target.lnk", the mark of a folder shortcut.
+bool IsFolderShortcut(const std::wstring& path);
+
+// A root on a network share seen from a 32-bit process on a 64-bit system
+// must first be opened through the shell namespace before the file system
+// finds it. The browser object installs how that is done.
+using TNamespaceRootOpener = void (*)(const std::wstring& rootPath);
+extern TNamespaceRootOpener NamespaceRootOpener;
+
+}  // namespace ts

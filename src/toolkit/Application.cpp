@@ -1,0 +1,121 @@
+#include "toolkit/Application.h"
+
+#include "toolkit/Exception.h"
+#include "toolkit/FilePaths.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace ts {
+
+namespace {
+
+constexpr wchar_t kApplicationWindowClass[] = L"TApplication";
+
+LRESULT CALLBACK ApplicationWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+std::wstring ModuleBaseName() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name = ExtractFileName(std::wstring(path, n));
+  return ChangeFileExt(name, L"");
+}
+
+TApplication gApplication;
+
+}  // namespace
+
+TApplication* Application = &gApplication;
+
+bool IsLibrary() { return reinterpret_cast<HMODULE>(&__ImageBase) != GetModuleHandleW(nullptr); }
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() { DestroyHandle(); }
+
+HWND TApplication::GetHandle() {
+  if (fHandle != nullptr || IsLibrary()) return fHandle;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(instance, kApplicationWindowClass, &wc)) {
+    wc.lpfnWndProc = ApplicationWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kApplicationWindowClass;
+    RegisterClassW(&wc);
+  }
+  // A zero-sized, never shown top-level window, as owner of the program's windows.
+  fHandle = CreateWindowExW(0, kApplicationWindowClass, GetTitle().c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS,
+                            0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  return fHandle;
+}
+
+void TApplication::DestroyHandle() {
+  if (fHandle != nullptr && IsWindow(fHandle)) DestroyWindow(fHandle);
+  fHandle = nullptr;
+}
+
+std::wstring TApplication::GetTitle() const { return fTitle.empty() ? ModuleBaseName() : fTitle; }
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    fTerminated = true;
+    return true;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::Run() {
+  while (!fTerminated) {
+    MSG msg;
+    if (!ProcessMessage(msg)) WaitMessage();
+  }
+}
+
+void TApplication::Terminate() {
+  if (!fTerminated) PostQuitMessage(0);
+  fTerminated = true;
+}
+
+int TApplication::ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
+  HWND owner = GetActiveWindow();
+  if (owner == nullptr) owner = fMainFormHandle;
+  return MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void TApplication::HandleException(const std::exception& error) {
+  if (dynamic_cast<const EAbort*>(&error) != nullptr) return;
+  if (OnException) {
+    OnException(this, error);
+    return;
+  }
+  std::wstring text;
+  if (auto* e = dynamic_cast<const Exception*>(&error)) {
+    text = e->Message();
+  } else {
+    std::string narrow = error.what();
+    text.assign(narrow.begin(), narrow.end());
+  }
+  ShowMessageBox(text, GetTitle(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    HandleException(e);
+  } catch (...) {
+    HandleException(Exception(L"Unknown error"));
+  }
+}
+
+}  // namespace ts
