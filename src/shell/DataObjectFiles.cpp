@@ -42,8 +42,10 @@ std::unique_ptr<TStringList> ReadHDrop(HDROP drop) {
   std::vector<wchar_t> buffer(32768);
   for (UINT i = 0; i < count; ++i) {
     UINT n = DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
-    list->Add(std::wstring(buffer.data(), n));
+    // Some platforms count the closing zero of an empty drop as one empty name.
+    if (n > 0) list->Add(std::wstring(buffer.data(), n));
   }
+  if (list->GetCount() == 0) return nullptr;
   return list;
 }
 

@@ -21,8 +21,10 @@ bool PlatformMatch(const std::wstring& name, const std::wstring& pattern) {
 
 bool MatchesFilterPattern(const std::wstring& name, const std::wstring& pattern) {
   if (pattern == L"*.") return name.find(L'.') == std::wstring::npos || PlatformMatch(name, pattern);
+  // "*.*" means every name, also one without a dot, wherever it stands in a
+  // pattern; the platform grants that only to a pattern of exactly "*.*".
   if (FindText(pattern, L"*.*") != std::wstring::npos)
-    return PlatformMatch(name, StringReplace(pattern, L"*.*", L"*.*.*", rfReplaceAll | rfIgnoreCase));
+    return PlatformMatch(name, StringReplace(pattern, L"*.*", L"*", rfReplaceAll | rfIgnoreCase));
   return PlatformMatch(name, pattern);
 }
 
