@@ -15,16 +15,7 @@ bool IsLongPathForm(const std::wstring& path) { return path.rfind(L"\\\\?\\", 0)
 
 }  // namespace
 
-std::wstring PathDrivePart(const std::wstring& path) {
-  if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
-  if (StartsWithTwoBackslashes(path)) {
-    size_t first = path.find(L'\\', 2);
-    if (first == std::wstring::npos) return path;
-    size_t second = path.find(L'\\', first + 1);
-    return second == std::wstring::npos ? path : path.substr(0, second);
-  }
-  return {};
-}
+std::wstring PathDrivePart(const std::wstring& path) { return ExtractFileDrive(path); }
 
 bool IsRootPath(const std::wstring& path) {
   if (path.empty()) return false;
