@@ -2,6 +2,7 @@
 
 #include "toolkit/Exception.h"
 #include "toolkit/FilePaths.h"
+#include "toolkit/Synchronize.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -12,6 +13,16 @@ namespace {
 constexpr wchar_t kApplicationWindowClass[] = L"TApplication";
 
 LRESULT CALLBACK ApplicationWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == SynchronizeMessage()) {
+    // Nothing may escape a window procedure; a call's own error goes back
+    // to the thread that queued it.
+    try {
+      CheckSynchronize();
+    } catch (...) {
+      Application->HandleException();
+    }
+    return 0;
+  }
   return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
@@ -47,10 +58,12 @@ HWND TApplication::GetHandle() {
   // A zero-sized, never shown top-level window, as owner of the program's windows.
   fHandle = CreateWindowExW(0, kApplicationWindowClass, GetTitle().c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS,
                             0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  SetSynchronizeWindow(fHandle);
   return fHandle;
 }
 
 void TApplication::DestroyHandle() {
+  SetSynchronizeWindow(nullptr);
   if (fHandle != nullptr && IsWindow(fHandle)) DestroyWindow(fHandle);
   fHandle = nullptr;
 }
@@ -61,6 +74,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (msg.message == WM_QUIT) {
     fTerminated = true;
+    return true;
+  }
+  if (msg.hwnd == nullptr && msg.message == SynchronizeMessage()) {
+    CheckSynchronize();
     return true;
   }
   TranslateMessage(&msg);
@@ -77,7 +94,9 @@ void TApplication::ProcessMessages() {
 void TApplication::Run() {
   while (!fTerminated) {
     MSG msg;
-    if (!ProcessMessage(msg)) WaitMessage();
+    if (ProcessMessage(msg)) continue;
+    // A wake-up lost to a modal loop that dropped thread messages.
+    if (!CheckSynchronize()) WaitMessage();
   }
 }
 

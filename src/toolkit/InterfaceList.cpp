@@ -100,7 +100,7 @@ void TInterfaceList::Exchange(int index1, int index2) {
 }
 
 void TInterfaceList::Clear() {
-  std::vector<IUnknown*> old;
+  std::deque<IUnknown*> old;
   {
     TInterfaceListLock lock(*this);
     old.swap(fItems);
@@ -113,7 +113,7 @@ IUnknown* TInterfaceList::ExtractFirst() {
   TInterfaceListLock lock(*this);
   if (fItems.empty()) return nullptr;
   IUnknown* item = fItems.front();
-  fItems.erase(fItems.begin());
+  fItems.pop_front();
   return item;
 }
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include <vector>
+#include <deque>
 
 #include "toolkit/Object.h"
 
@@ -41,7 +41,8 @@ public:
 private:
   void CheckIndex(int index) const;
   mutable CRITICAL_SECTION fLock;
-  std::vector<IUnknown*> fItems;
+  // A deque, so that a work queue can take from either end in constant time.
+  std::deque<IUnknown*> fItems;
 };
 
 // Holds a list's lock for a scope.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "toolkit/Synchronize.h"
+
 namespace ts::test {
 
 namespace {
@@ -12,6 +14,8 @@ void PumpWaiting() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  // Calls of worker threads wait here too when no window carries their wake-up.
+  CheckSynchronize();
 }
 
 }  // namespace
