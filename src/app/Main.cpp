@@ -5,14 +5,12 @@
 #include "shell/ShellStartup.h"
 #include "toolkit/Application.h"
 #include "toolkit/Exception.h"
+#include "work/GlobalWorkerPool.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace ts;
   try {
-    TShellLayerHooks hooks;
-    // The process-wide worker pool is created in AfterLibrariesLoaded and
-    // destroyed in BeforeLibrariesUnloaded.
-    TShellLayer shellLayer(hooks);
+    TShellLayer shellLayer(GlobalWorkerPoolHooks());
     {
       TMainWindow mainWindow;
       mainWindow.Show();

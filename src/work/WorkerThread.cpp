@@ -1,0 +1,108 @@
+#include "work/WorkerThread.h"
+
+#include <objbase.h>
+
+#include "work/WorkerThreadPool.h"
+#include "work/WorkItemsQueue.h"
+
+namespace ts {
+
+namespace {
+
+class TSharedLock {
+public:
+  explicit TSharedLock(SRWLOCK& lock) : fLock(lock) { AcquireSRWLockShared(&fLock); }
+  ~TSharedLock() { ReleaseSRWLockShared(&fLock); }
+  TSharedLock(const TSharedLock&) = delete;
+  TSharedLock& operator=(const TSharedLock&) = delete;
+
+private:
+  SRWLOCK& fLock;
+};
+
+}  // namespace
+
+TWorkerThread::TWorkerThread(bool aInitializeCOM) : TNsThread(-1), fInitializeCOM(aInitializeCOM) {
+  // Handle values fit in 32 bits on every Windows, so that they can be shared
+  // with 32-bit code.
+  SetThreadId(static_cast<int32_t>(reinterpret_cast<std::intptr_t>(GetHandle())));
+}
+
+TWorkerThread::~TWorkerThread() = default;
+
+TWorkerThreadPool* TWorkerThread::Pool() const { return static_cast<TWorkerThreadPool*>(GetThreadPool()); }
+
+TComPtr<IWorkItem> TWorkerThread::GetWorkItem() const {
+  TSharedLock lock(fWorkItemLock);
+  return fWorkItem;
+}
+
+void TWorkerThread::SetWorkItem(TComPtr<IWorkItem> item) {
+  AcquireSRWLockExclusive(&fWorkItemLock);
+  std::swap(fWorkItem, item);
+  ReleaseSRWLockExclusive(&fWorkItemLock);
+  // The previous job is released here, outside the lock.
+}
+
+void TWorkerThread::Terminate() {
+  TNsThread::Terminate();
+  if (TComPtr<IWorkItem> item = GetWorkItem()) item->Terminate();
+  Start();
+}
+
+void TWorkerThread::SetPaused(bool value) {
+  TNsThread::SetPaused(value);
+  if (TComPtr<IWorkItem> item = GetWorkItem()) item->SetPause(value);
+}
+
+bool TWorkerThread::TerminateWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) {
+  TComPtr<IWorkItem> item = GetWorkItem();
+  if (!item) return false;
+  if (aTag != 0 && item->GetTag() != aTag) return false;
+  if (aGroupTag != 0 && item->GetGroupTag() != aGroupTag) return false;
+  if (aClass != nullptr && item->ClassType() != aClass) return false;
+  item->Terminate();
+  Start();
+  return true;
+}
+
+bool TWorkerThread::RunsWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) {
+  TComPtr<IWorkItem> item = GetWorkItem();
+  return WorkItemMatches(item.Get(), aTag, aGroupTag, aClass);
+}
+
+void TWorkerThread::Execute() {
+  if (TerminationRequested()) return;
+  TWorkerThreadPool* pool = Pool();
+  if (pool == nullptr) return;
+  if (fInitializeCOM) {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    if (hr != S_OK && hr != S_FALSE) return;
+  }
+  struct TComScope {
+    bool Active;
+    ~TComScope() {
+      if (Active) CoUninitialize();
+    }
+  } comScope{fInitializeCOM};
+
+  while (!GetTerminated()) {
+    TComPtr<IWorkItem> item = pool->GetNextWorkItem(this);
+    if (!item) continue;
+    SetWorkItem(item);
+    // The bookkeeping runs whatever the job does; an exception that escapes
+    // the job then ends this thread.
+    struct TBookkeeping {
+      TWorkerThread* Thread;
+      TWorkerThreadPool* Pool;
+      ~TBookkeeping() {
+        Thread->SetWorkItem(nullptr);
+        Pool->WorkItemFinished(Thread);
+      }
+    } bookkeeping{this, pool};
+    item->PerformWork();
+    if (TWorkDoneHandler handler = item->GetWorkDoneHandler()) Synchronize(handler);
+  }
+}
+
+}  // namespace ts

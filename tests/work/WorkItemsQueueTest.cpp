@@ -1,0 +1,117 @@
+// The job base and the queue of waiting jobs.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "work/TestJobs.h"
+#include "work/WorkItemsQueue.h"
+
+namespace ts::test {
+namespace {
+
+std::vector<int> DrainFirst(TWorkItemsQueue& queue) {
+  std::vector<int> tags;
+  while (TComPtr<IWorkItem> item = queue.DequeueFirst()) tags.push_back(static_cast<int>(item->GetTag()));
+  return tags;
+}
+
+TEST(WorkItemsQueueTest, RemovesByTagGroupAndClassKeepingTheOrderOfTheRest) {
+  TJobLog log;
+  {
+    TWorkItemsQueue queue;
+    queue.Add(new TTestJob(log, 1, 1, 100));
+    queue.Add(new TDerivedTestJob(log, 2, 2, 200));
+    queue.Add(new TTestJob(log, 3, 3, 100));
+    queue.Add(new TDerivedTestJob(log, 4, 4, 100));
+    queue.Add(new TTestJob(log, 5, 5, 200));
+    EXPECT_EQ(queue.Count(), 5);
+
+    EXPECT_TRUE(queue.ContainsWorkItem(0, 200, TDerivedTestJob::StaticClass()));
+    EXPECT_TRUE(queue.ContainsWorkItem(3, 0, TBasicWorkItem::StaticClass()));
+    EXPECT_FALSE(queue.ContainsWorkItem(3, 200, nullptr));
+
+    // A class filter matches the class and what derives from it.
+    EXPECT_EQ(queue.RemoveItemsWithTag(0, 100, TDerivedTestJob::StaticClass()), 1);
+    EXPECT_EQ(queue.RemoveItemsWithTag(0, 0, TTestJob::StaticClass()) , 4);
+    EXPECT_EQ(queue.Count(), 0);
+    EXPECT_EQ(log.Destroyed, 5);
+
+    queue.Add(new TTestJob(log, 6, 6, 100));
+    queue.Add(new TTestJob(log, 7, 7, 200));
+    queue.Add(new TTestJob(log, 8, 8, 100));
+    queue.Add(new TTestJob(log, 9, 9, 200));
+    EXPECT_EQ(queue.RemoveItemsWithTag(0, 200, nullptr), 2);
+    EXPECT_EQ(DrainFirst(queue), (std::vector<int>{6, 8}));
+
+    queue.Add(new TTestJob(log, 10, 10));
+    queue.Add(new TTestJob(log, 11, 11));
+    EXPECT_EQ(queue.DequeueLast()->GetTag(), 11);
+    EXPECT_EQ(queue.Clear(), 1);
+    EXPECT_FALSE(queue.DequeueFirst());
+    EXPECT_FALSE(queue.DequeueLast());
+  }
+  EXPECT_EQ(log.Destroyed, 11);
+}
+
+TEST(WorkItemsQueueTest, ConcurrentAddsAndDequeuesLoseNothing) {
+  TJobLog log;
+  TWorkItemsQueue queue;
+  std::atomic<int> taken{0};
+  constexpr int kPerThread = 2000;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kPerThread; ++i) {
+        queue.Add(new TTestJob(log, i, t * kPerThread + i + 1));
+        if ((i & 1) != 0 && (t & 1 ? queue.DequeueLast() : queue.DequeueFirst())) ++taken;
+      }
+    });
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(taken + queue.Count(), 4 * kPerThread);
+  queue.Clear();
+  EXPECT_EQ(log.Destroyed, 4 * kPerThread);
+}
+
+TEST(BasicWorkItemTest, APausedJobWaitsAtItsCheckUntilResumedOrTerminated) {
+  TJobLog log;
+  TComPtr<TTestJob> job(new TTestJob(log, 1));
+  EXPECT_FALSE(job->Terminated());
+  job->SetPause(true);
+  std::atomic<bool> passed{false};
+  std::thread checker([&] {
+    job->Terminated();
+    passed = true;
+  });
+  Sleep(250);
+  EXPECT_FALSE(passed);
+  job->SetPause(false);
+  checker.join();
+  EXPECT_TRUE(passed);
+
+  job->SetPause(true);
+  std::atomic<bool> result{false};
+  std::thread released([&] { result = job->Terminated(); });
+  job->Terminate();
+  released.join();
+  EXPECT_TRUE(result);
+}
+
+TEST(BasicWorkItemTest, OnTerminateBecomesTheDoneHandlerAndClearingItRemovesIt) {
+  TJobLog log;
+  TComPtr<TTestJob> job(new TTestJob(log, 1));
+  TObject* sender = nullptr;
+  job->SetOnTerminate([&](TObject* s) { sender = s; });
+  TWorkDoneHandler handler = job->GetWorkDoneHandler();
+  ASSERT_TRUE(handler);
+  handler();
+  EXPECT_EQ(sender, static_cast<TObject*>(job.Get()));
+  job->SetOnTerminate(nullptr);
+  EXPECT_FALSE(job->GetWorkDoneHandler());
+
+  TComPtr<IWorkItem> asInterface;
+  EXPECT_EQ(job->QueryInterface(IID_IWorkItem, asInterface.PutVoid()), S_OK);
+  EXPECT_EQ(asInterface->ClassType(), TTestJob::StaticClass());
+}
+
+}  // namespace
+}  // namespace ts::test
