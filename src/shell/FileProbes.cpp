@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "shell/ErrorMode.h"
+#include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PathClassification.h"
 #include "shell/ProcessInfo.h"
@@ -14,13 +15,26 @@
 
 namespace ts {
 
-TNamespaceRootOpener NamespaceRootOpener = nullptr;
+namespace {
+
+// A 32-bit process on a 64-bit system may not find a network share by path
+// until the shell has opened it once.
+void OpenThroughNamespace(const std::wstring& rootPath) {
+  try {
+    TNsBrowser browser(static_cast<TComponent*>(nullptr));
+    browser.SetFolder(rootPath);
+    browser.Next();
+  } catch (const ENsBrowserError&) {
+    // Only a probe: the search below decides.
+  }
+}
+
+}  // namespace
 
 bool PathExists(const std::wstring& path) {
   std::wstring pattern;
   if (IsRootPath(path)) {
-    if (IsWin7OrLater && IsWow64() && IsNetworkPath(path) && NamespaceRootOpener != nullptr)
-      NamespaceRootOpener(path);
+    if (IsWin7OrLater && IsWow64() && IsNetworkPath(path)) OpenThroughNamespace(path);
     pattern = IncludeTrailingPathDelimiter(path) + L"*";
   } else {
     pattern = ExcludeTrailingPathDelimiter(path);

@@ -20,10 +20,4 @@ std::wstring GetTempDirectory();
 // Whether the folder holds "target.lnk", the mark of a folder shortcut.
 bool IsFolderShortcut(const std::wstring& path);
 
-// A root on a network share seen from a 32-bit process on a 64-bit system
-// must first be opened through the shell namespace before the file system
-// finds it. The browser object installs how that is done.
-using TNamespaceRootOpener = void (*)(const std::wstring& rootPath);
-extern TNamespaceRootOpener NamespaceRootOpener;
-
 }  // namespace ts
