@@ -1,0 +1,291 @@
+#include "FakeNamespace.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "shell/ShellGlobals.h"
+#include "toolkit/Strings.h"
+
+namespace ts::test {
+
+namespace {
+
+TFakeNamespace* gCurrent = nullptr;
+
+// The item data: a GUID-item header (so that the platform's own helpers leave
+// it alone) followed by the item's number.
+#pragma pack(push, 1)
+struct TFakeItemData {
+  USHORT cb;
+  BYTE Type;
+  BYTE Order;
+  GUID Clsid;
+  uint32_t Id;
+};
+#pragma pack(pop)
+
+HRESULT ReturnString(const std::wstring& text, STRRET* name) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  auto* copy = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+  if (copy == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(copy, text.c_str(), bytes);
+  name->uType = STRRET_WSTR;
+  name->pOleStr = copy;
+  return S_OK;
+}
+
+class TFakeEnum : public IEnumIDList {
+public:
+  explicit TFakeEnum(TFakeItem& folder) : fFolder(folder) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumIDList)) {
+      *object = static_cast<IEnumIDList*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++fRefs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG refs = --fRefs;
+    if (refs == 0) delete this;
+    return refs;
+  }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) override {
+    if (fetched) *fetched = 0;
+    if (count != 1) return E_INVALIDARG;
+    if (fFolder.FailEnumerationAfter >= 0 && fIndex >= static_cast<size_t>(fFolder.FailEnumerationAfter))
+      return E_FAIL;
+    if (fIndex >= fFolder.Children.size()) return S_FALSE;
+    items[0] = TFakeNamespace::ChildList(*fFolder.Children[fIndex++]);
+    if (fetched) *fetched = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    fIndex += count;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    fIndex = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumIDList**) override { return E_NOTIMPL; }
+
+private:
+  virtual ~TFakeEnum() = default;
+  std::atomic<ULONG> fRefs{1};
+  TFakeItem& fFolder;
+  size_t fIndex = 0;
+};
+
+class TFakeFolder : public IShellFolder {
+public:
+  TFakeFolder(TFakeNamespace& space, TFakeItem& item) : fSpace(space), fItem(item) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) {
+      *object = static_cast<IShellFolder*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++fRefs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG refs = --fRefs;
+    if (refs == 0) delete this;
+    return refs;
+  }
+
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR name, ULONG* eaten, PIDLIST_RELATIVE* list,
+                                             ULONG* attributes) override {
+    ++fSpace.Counters.ParseDisplayName;
+    *list = nullptr;
+    for (auto& child : fItem.Children) {
+      if (child->Parseable && SameText(child->DisplayName, name)) {
+        *list = TFakeNamespace::ChildList(*child);
+        if (eaten) *eaten = static_cast<ULONG>(wcslen(name));
+        if (attributes) *attributes &= child->Attributes;
+        return S_OK;
+      }
+    }
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList** objects) override {
+    ++fSpace.Counters.EnumObjects;
+    *objects = new TFakeEnum(fItem);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE list, IBindCtx*, REFIID iid, void** object) override {
+    ++fSpace.Counters.BindToObject;
+    *object = nullptr;
+    TFakeItem* target = fSpace.Resolve(fItem, list);
+    if (target == nullptr) return E_INVALIDARG;
+    if (target->BindFails || (target->Attributes & SFGAO_FOLDER) == 0) return E_NOINTERFACE;
+    IShellFolder* folder = fSpace.FolderOf(*target);
+    const HRESULT hr = folder->QueryInterface(iid, object);
+    folder->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    // Item by item, by number.
+    while (a != nullptr && b != nullptr && a->mkid.cb != 0 && b->mkid.cb != 0) {
+      const uint32_t idA = TFakeNamespace::FirstId(a), idB = TFakeNamespace::FirstId(b);
+      if (idA != idB) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, idA < idB ? 0xFFFF : 1);
+      a = reinterpret_cast<PCUIDLIST_RELATIVE>(reinterpret_cast<const BYTE*>(a) + a->mkid.cb);
+      b = reinterpret_cast<PCUIDLIST_RELATIVE>(reinterpret_cast<const BYTE*>(b) + b->mkid.cb);
+    }
+    const bool endA = a == nullptr || a->mkid.cb == 0, endB = b == nullptr || b->mkid.cb == 0;
+    if (endA && endB) return S_OK;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, endA ? 0xFFFF : 1);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* inOut) override {
+    ++fSpace.Counters.GetAttributesOf;
+    ULONG all = ~0u;
+    for (UINT i = 0; i < count; ++i) {
+      TFakeItem* item = fSpace.Resolve(fItem, items[i]);
+      if (item == nullptr) return E_INVALIDARG;
+      all &= item->Attributes;
+    }
+    *inOut &= all;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void** object) override {
+    *object = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD list, SHGDNF flags, STRRET* name) override {
+    TFakeItem* item = fSpace.Resolve(fItem, list);
+    if (item == nullptr) return E_INVALIDARG;
+    return ReturnString((flags & SHGDN_FORPARSING) != 0 && !item->Path.empty() ? item->Path : item->DisplayName, name);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD* out) override {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+  }
+
+private:
+  virtual ~TFakeFolder() = default;
+  std::atomic<ULONG> fRefs{1};
+  TFakeNamespace& fSpace;
+  TFakeItem& fItem;
+};
+
+}  // namespace
+
+TFakeNamespace::TFakeNamespace() : fDesktop(std::make_shared<TFakeItem>()) {
+  fDesktop->DisplayName = L"Desktop";
+  fDesktop->Attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+  fDesktopFolder = FolderOf(*fDesktop);
+  fSavedDesktopFolder = DesktopFolder;
+  fSavedLocator = SpecialFolderLocator;
+  fSavedPathOf = ShellFunctions.SHGetPathFromIDListEx;
+  DesktopFolder = fDesktopFolder;
+  SpecialFolderLocator = &TFakeNamespace::LocateSpecial;
+  ShellFunctions.SHGetPathFromIDListEx = &TFakeNamespace::PathOf;
+  gCurrent = this;
+}
+
+TFakeNamespace::~TFakeNamespace() {
+  gCurrent = nullptr;
+  DesktopFolder = fSavedDesktopFolder;
+  SpecialFolderLocator = fSavedLocator;
+  ShellFunctions.SHGetPathFromIDListEx = fSavedPathOf;
+  fDesktopFolder->Release();
+}
+
+TFakeItem& TFakeNamespace::Add(TFakeItem& parent, const std::wstring& displayName, ULONG attributes,
+                               const std::wstring& path) {
+  auto item = std::make_shared<TFakeItem>();
+  item->Id = fNextId++;
+  item->DisplayName = displayName;
+  item->Attributes = attributes;
+  item->Path = path;
+  item->Parent = &parent;
+  parent.Children.push_back(item);
+  return *item;
+}
+
+IShellFolder* TFakeNamespace::FolderOf(TFakeItem& item) { return new TFakeFolder(*this, item); }
+
+PItemIDList TFakeNamespace::ChildList(const TFakeItem& item) {
+  auto* list = static_cast<BYTE*>(CoTaskMemAlloc(sizeof(TFakeItemData) + sizeof(USHORT)));
+  TFakeItemData data{};
+  data.cb = sizeof(TFakeItemData);
+  data.Type = 0x1F;
+  data.Id = item.Id;
+  std::memcpy(list, &data, sizeof data);
+  const USHORT terminator = 0;
+  std::memcpy(list + sizeof data, &terminator, sizeof terminator);
+  return reinterpret_cast<PItemIDList>(list);
+}
+
+uint32_t TFakeNamespace::FirstId(PCUIDLIST_RELATIVE list) {
+  if (list == nullptr || list->mkid.cb < sizeof(TFakeItemData)) return 0;
+  TFakeItemData data;
+  std::memcpy(&data, list, sizeof data);
+  return data.Id;
+}
+
+TFakeItem* TFakeNamespace::Resolve(TFakeItem& start, PCUIDLIST_RELATIVE list) const {
+  TFakeItem* current = &start;
+  while (list != nullptr && list->mkid.cb != 0) {
+    const uint32_t id = FirstId(list);
+    TFakeItem* next = nullptr;
+    for (auto& child : current->Children)
+      if (child->Id == id) next = child.get();
+    if (next == nullptr) return nullptr;
+    current = next;
+    list = reinterpret_cast<PCUIDLIST_RELATIVE>(reinterpret_cast<const BYTE*>(list) + list->mkid.cb);
+  }
+  return current;
+}
+
+PItemIDList TFakeNamespace::AbsoluteList(const TFakeItem& item) const {
+  std::vector<const TFakeItem*> chain;
+  for (const TFakeItem* p = &item; p != nullptr && p != fDesktop.get(); p = p->Parent) chain.insert(chain.begin(), p);
+  PItemIDList list = CopyItemIdList(DesktopItemIdList);
+  for (const TFakeItem* p : chain) {
+    TPidl child(ChildList(*p));
+    PItemIDList longer = ConcatItemIdLists(list, child.Get());
+    CoTaskMemFree(list);
+    list = longer;
+  }
+  return list;
+}
+
+HRESULT WINAPI TFakeNamespace::LocateSpecial(int csidl, PItemIDList* list) {
+  *list = nullptr;
+  if (gCurrent == nullptr) return E_FAIL;
+  ++gCurrent->Counters.SpecialFolderLookups;
+  if (csidl == CSIDL_DESKTOP) {
+    *list = CopyItemIdList(DesktopItemIdList);
+    return S_OK;
+  }
+  auto it = gCurrent->fSpecial.find(csidl);
+  if (it == gCurrent->fSpecial.end()) return E_FAIL;
+  *list = gCurrent->AbsoluteList(*it->second);
+  return S_OK;
+}
+
+BOOL WINAPI TFakeNamespace::PathOf(PCIDLIST_ABSOLUTE list, PWSTR path, DWORD chars, int) {
+  if (gCurrent == nullptr) return FALSE;
+  TFakeItem* item = gCurrent->Resolve(*gCurrent->fDesktop, list);
+  if (item == nullptr || item->Path.empty() || item->Path.size() >= chars) {
+    if (chars > 0) path[0] = L'\0';
+    return FALSE;
+  }
+  wcscpy(path, item->Path.c_str());
+  return TRUE;
+}
+
+}  // namespace ts::test

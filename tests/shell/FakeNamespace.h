@@ -1,0 +1,78 @@
+#pragma once
+// A small shell namespace for tests: folders and items a test sets up, with
+// their names, attributes and paths, failures on demand and call counters.
+// Installing it replaces the desktop folder, the special-folder lookup and
+// the path lookup of the shell layer until it is removed.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/ItemIdList.h"
+#include "shell/ShellFunctions.h"
+#include "shell/SpecialFolders.h"
+
+namespace ts::test {
+
+struct TFakeItem {
+  uint32_t Id = 0;
+  std::wstring DisplayName;  // SHGDN_INFOLDER and SHGDN_NORMAL
+  std::wstring Path;         // the file-system path; empty for virtual items
+  ULONG Attributes = 0;
+  bool Parseable = true;     // found by ParseDisplayName under its display name
+  bool BindFails = false;    // BindToObject gives no folder
+  int FailEnumerationAfter = -1;  // the enumerator fails after this many items
+  std::vector<std::shared_ptr<TFakeItem>> Children;
+  TFakeItem* Parent = nullptr;
+};
+
+struct TFakeCounters {
+  int EnumObjects = 0;
+  int ParseDisplayName = 0;
+  int BindToObject = 0;
+  int GetAttributesOf = 0;
+  int SpecialFolderLookups = 0;
+};
+
+class TFakeNamespace {
+public:
+  TFakeNamespace();
+  ~TFakeNamespace();
+  TFakeNamespace(const TFakeNamespace&) = delete;
+  TFakeNamespace& operator=(const TFakeNamespace&) = delete;
+
+  TFakeItem& Desktop() { return *fDesktop; }
+  // Adds a child to parent and answers it.
+  TFakeItem& Add(TFakeItem& parent, const std::wstring& displayName, ULONG attributes,
+                 const std::wstring& path = {});
+  // Makes item the answer for a special folder's CSIDL.
+  void SetSpecial(int csidl, TFakeItem& item) { fSpecial[csidl] = &item; }
+  // The absolute list of an item; the caller frees it.
+  PItemIDList AbsoluteList(const TFakeItem& item) const;
+
+  TFakeCounters Counters;
+
+  // Used by the fake COM objects.
+  TFakeItem* Resolve(TFakeItem& start, PCUIDLIST_RELATIVE list) const;
+  static PItemIDList ChildList(const TFakeItem& item);
+  static uint32_t FirstId(PCUIDLIST_RELATIVE list);
+  IShellFolder* FolderOf(TFakeItem& item);  // a new reference
+
+private:
+  static HRESULT WINAPI LocateSpecial(int csidl, PItemIDList* list);
+  static BOOL WINAPI PathOf(PCIDLIST_ABSOLUTE list, PWSTR path, DWORD chars, int flags);
+
+  std::shared_ptr<TFakeItem> fDesktop;
+  std::map<int, TFakeItem*> fSpecial;
+  uint32_t fNextId = 1;
+  IShellFolder* fDesktopFolder;
+
+  IShellFolder* fSavedDesktopFolder;
+  TSpecialFolderLocator fSavedLocator;
+  decltype(TShellFunctions::SHGetPathFromIDListEx) fSavedPathOf;
+};
+
+}  // namespace ts::test
