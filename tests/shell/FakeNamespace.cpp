@@ -263,7 +263,7 @@ PItemIDList TFakeNamespace::AbsoluteList(const TFakeItem& item) const {
   return list;
 }
 
-HRESULT WINAPI TFakeNamespace::LocateSpecial(int csidl, PItemIDList* list) {
+HRESULT TFakeNamespace::LocateSpecial(int csidl, PItemIDList* list) {
   *list = nullptr;
   if (gCurrent == nullptr) return E_FAIL;
   ++gCurrent->Counters.SpecialFolderLookups;

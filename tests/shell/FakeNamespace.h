@@ -62,7 +62,7 @@ public:
   IShellFolder* FolderOf(TFakeItem& item);  // a new reference
 
 private:
-  static HRESULT WINAPI LocateSpecial(int csidl, PItemIDList* list);
+  static HRESULT LocateSpecial(int csidl, PItemIDList* list);
   static BOOL WINAPI PathOf(PCIDLIST_ABSOLUTE list, PWSTR path, DWORD chars, int flags);
 
   std::shared_ptr<TFakeItem> fDesktop;
