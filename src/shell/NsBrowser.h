@@ -12,9 +12,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/ItemIdList.h"
 #include "shell/SpecialFolders.h"
+#include "toolkit/Alignment.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/Component.h"
 #include "toolkit/StringList.h"
@@ -110,6 +112,23 @@ public:
   std::wstring GetItemFullPath();
   bool MatchesFilter();
 
+  // Columns, UI objects, info tips and renaming.
+  std::wstring GetColumnText(int col, bool Header);
+  // Width 0 marks a column that is not shown by default.
+  TAlignment GetColumnInfo(int col, int& Width);
+  ULONG GetSortColumn();
+  // The platform's UI object (riid) for the current item or, when
+  // MultiObjects holds two or more entries, for those; null on failure with
+  // the platform's code as the last error. MultiObjects is cleared.
+  TComPtr<IUnknown> GetUIObject(REFIID riid);
+  template <typename T>
+  TComPtr<T> GetUIObjectAs(REFIID riid) {
+    return TComPtr<T>::Attach(static_cast<T*>(GetUIObject(riid).Detach()));
+  }
+  std::wstring GetInfoTip(bool UseSlowInfoTip);
+  // Renames the current item; NewName comes back as the name now shown.
+  bool RenameObject(std::wstring& NewName);
+
   // The window platform calls may show their windows on; 0 for none.
   HWND GetOwnerWindow();
   bool GetInitialized() const noexcept { return fInitialized; }
@@ -120,6 +139,9 @@ protected:
 
 private:
   void BindFolder(PCItemIDList value);
+  bool GetDetailsInterface();
+  HRESULT GetDetailsOf(PCUITEMID_CHILD item, int col, SHELLDETAILS& details);
+  void CollectMultiObjectItems(std::vector<TPidl>& items);
   void DropEnumeration() { Objects.Reset(); }
   void SetCurrentItem(PItemIDList owned);
   bool FetchItem(TPidl& item);

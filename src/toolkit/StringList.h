@@ -3,11 +3,17 @@
 // each, optionally kept sorted (with a duplicates policy and a choice of case
 // sensitivity), delimited and line-broken text forms, name=value access, and
 // change notification with an update bracket.
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "toolkit/Object.h"
+
+// The platform's GetObject (of GDI objects) is a macro that would rename the
+// list's GetObject; GDI callers use GetObjectW by name.
+#undef GetObject
 
 namespace ts {
 
@@ -34,7 +40,7 @@ public:
   void* GetObject(int index) const;
   virtual void PutObject(int index, void* object);
 
-  int Add(const std::wstring& s);
+  virtual int Add(const std::wstring& s);
   virtual int AddObject(const std::wstring& s, void* object);
   void Insert(int index, const std::wstring& s);
   virtual void InsertObject(int index, const std::wstring& s, void* object);

@@ -1,0 +1,159 @@
+// The browser object: the platform's UI objects, info tips and renaming.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "shell/ItemIdListPaths.h"
+#include "shell/NsBrowser.h"
+#include "shell/NsBrowserError.h"
+#include "shell/PathClassification.h"
+#include "shell/PathDataObjects.h"
+#include "shell/ShellGlobals.h"
+#include "toolkit/FilePaths.h"
+
+namespace ts {
+
+namespace {
+
+// The hourglass for the length of a scope, the previous cursor after it.
+class THourglass {
+public:
+  THourglass() : fPrevious(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~THourglass() { SetCursor(fPrevious); }
+  THourglass(const THourglass&) = delete;
+  THourglass& operator=(const THourglass&) = delete;
+
+private:
+  HCURSOR fPrevious;
+};
+
+}  // namespace
+
+void TNsBrowser::CollectMultiObjectItems(std::vector<TPidl>& items) {
+  for (int i = 0; i < FMultiObjects->GetCount();) {
+    const std::wstring entry = FMultiObjects->Get(i);
+    TPidl list;
+    if (IsDriveOrUNCPath(entry) && !IsRootPath(entry)) {
+      const std::wstring root = IncludeTrailingPathDelimiter(PathDrivePart(entry));
+      try {
+        SetFolder(root);
+        list.Reset(PathToItemIdList(FShellFolder.Get(), entry.substr(root.size())));
+      } catch (const ENsBrowserError&) {
+        list.Reset();
+      }
+    } else {
+      list.Reset(PathToItemIdList(FShellFolder.Get(), entry));
+    }
+    if (!list) {
+      try {
+        SetObjectName(entry);
+        list.Reset(CopyItemIdList(FItemIDList.Get()));
+      } catch (const ENsBrowserError&) {
+        list.Reset();
+      }
+      if (!list) {
+        FMultiObjects->Delete(i);
+        continue;
+      }
+    }
+    items.push_back(std::move(list));
+    ++i;
+  }
+}
+
+TComPtr<IUnknown> TNsBrowser::GetUIObject(REFIID riid) {
+  struct TClearMultiObjects {
+    TStringList& List;
+    ~TClearMultiObjects() { List.Clear(); }
+  } clearMultiObjects{*FMultiObjects};
+
+  std::vector<TPidl> items;
+  const int count = FMultiObjects->GetCount();
+  if (count < 2) {
+    if (count == 1) SetObjectName(FMultiObjects->Get(0));
+    if (FItemIDList) items.emplace_back(CopyItemIdList(FItemIDList.Get()));
+  } else if (IsEqualIID(riid, IID_IDataObject)) {
+    TComPtr<IDataObject> data = GetDataObjectForPaths(*FMultiObjects);
+    return TComPtr<IUnknown>::Attach(data.Detach());
+  }
+  // The entries become current items one after another, and a drive or share
+  // entry rebinds the browser to its root; the caller's folder and item come
+  // back once the request is done.
+  struct TRestore {
+    TNsBrowser& Browser;
+    TPidl Folder;
+    TPidl Item;
+    bool Active = false;
+    ~TRestore() {
+      if (!Active) return;
+      try {
+        if (Folder && (!Browser.FFolderIdList || DesktopFolder == nullptr ||
+                       HRESULT_CODE(DesktopFolder->CompareIDs(0, Folder.Get(), Browser.FFolderIdList.Get())) != 0))
+          Browser.BindFolder(Folder.Get());
+      } catch (...) {
+        // The old folder cannot be bound again: stay where the entries led.
+        return;
+      }
+      Browser.SetCurrentItem(Item.Release());
+    }
+  } restore{*this, {}, {}};
+  if (count >= 2) {
+    restore.Folder.Reset(CopyItemIdList(FFolderIdList.Get()));
+    restore.Item.Reset(FItemIDList.Release());
+    SetCurrentItem(nullptr);
+    restore.Active = true;
+    CollectMultiObjectItems(items);
+  }
+  if (!FShellFolder || !FFolderIdList) throw ENsBrowserError(L"No valid folder is currently assigned");
+
+  std::vector<PCUITEMID_CHILD> children;
+  children.reserve(items.size());
+  for (const TPidl& item : items) children.push_back(item.Get());
+  void* object = nullptr;
+  const HRESULT hr = FShellFolder->GetUIObjectOf(GetOwnerWindow(), static_cast<UINT>(children.size()),
+                                                 children.data(), riid, nullptr, &object);
+  if (FAILED(hr) || object == nullptr) {
+    SetLastError(static_cast<DWORD>(FAILED(hr) ? hr : E_NOINTERFACE));
+    return nullptr;
+  }
+  return TComPtr<IUnknown>::Attach(static_cast<IUnknown*>(object));
+}
+
+std::wstring TNsBrowser::GetInfoTip(bool UseSlowInfoTip) {
+  TComPtr<IQueryInfo> info;
+  try {
+    info = GetUIObjectAs<IQueryInfo>(IID_IQueryInfo);
+  } catch (const ENsBrowserError&) {
+    return {};
+  }
+  if (!info) return {};
+  PWSTR text = nullptr;
+  HRESULT hr;
+  {
+    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    hr = info->GetInfoTip(UseSlowInfoTip ? QITIPF_USESLOWTIP : 0, &text);
+    SetErrorMode(previousMode);
+  }
+  std::wstring tip;
+  if (SUCCEEDED(hr) && text != nullptr) tip = text;
+  if (text != nullptr) CoTaskMemFree(text);
+  return tip;
+}
+
+bool TNsBrowser::RenameObject(std::wstring& NewName) {
+  THourglass hourglass;
+  bool renamed = false;
+  if (FShellFolder && FItemIDList) {
+    PITEMID_CHILD newItem = nullptr;
+    const HRESULT hr = FShellFolder->SetNameOf(GetOwnerWindow(), FItemIDList.Get(), NewName.c_str(),
+                                               static_cast<SHGDNF>(0x20), &newItem);
+    if (hr == S_OK && newItem != nullptr)
+      SetCurrentItem(newItem);
+    else if (newItem != nullptr)
+      CoTaskMemFree(newItem);
+    renamed = SUCCEEDED(hr);
+  }
+  NewName = GetShellObjectName(true);
+  return renamed;
+}
+
+}  // namespace ts

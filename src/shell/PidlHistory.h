@@ -1,0 +1,34 @@
+#pragma once
+// The back and forward history of the folders a view has shown: absolute
+// identifier lists, all owned by the history, and the current position.
+#include "shell/ItemIdList.h"
+#include "toolkit/List.h"
+
+namespace ts {
+
+class TPidlHistory : public TList {
+  TS_CLASS(TPidlHistory, TList)
+
+public:
+  TPidlHistory() = default;
+  ~TPidlHistory() override;
+
+  // Takes ownership of pidl: stored after the current entry (the entries
+  // beyond it go), or released when it names the current entry's item.
+  virtual void Add(PItemIDList pidl);
+  // Frees the entry's list and removes it.
+  virtual void Delete(int Index);
+  virtual void MoveForward(int Delta);
+  virtual void MoveBack(int Delta);
+  void Clear() override;
+
+  int GetPosition() const noexcept { return fPosition; }
+  void SetPosition(int value) noexcept { fPosition = value; }
+  // Lent: the history keeps it. Raises the list's index error when empty.
+  PCItemIDList GetCurrentItemIDList() const;
+
+private:
+  int fPosition = 0;
+};
+
+}  // namespace ts
