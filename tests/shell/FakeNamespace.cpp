@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/ShellGlobals.h"
+#include "toolkit/FilePaths.h"
 #include "toolkit/Strings.h"
 
 namespace ts::test {
@@ -79,12 +80,90 @@ private:
   size_t fIndex = 0;
 };
 
-class TFakeFolder : public IShellFolder {
+// Fills a details record from a folder's columns.
+HRESULT FakeDetails(TFakeNamespace& space, TFakeItem& folder, PCUITEMID_CHILD list, UINT column, SHELLDETAILS* details) {
+  if (folder.DetailsFail || column >= folder.Columns.size()) return E_FAIL;
+  const TFakeColumn& info = folder.Columns[column];
+  details->fmt = info.Format;
+  details->cxChar = info.Chars;
+  if (list == nullptr) return ReturnString(info.Title, &details->str);
+  TFakeItem* item = space.Resolve(folder, list);
+  if (item == nullptr) return E_INVALIDARG;
+  return ReturnString(column < item->ColumnTexts.size() ? item->ColumnTexts[column] : std::wstring(), &details->str);
+}
+
+template <typename Interface>
+class TFakeUnknown : public Interface {
+public:
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++fRefs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG refs = --fRefs;
+    if (refs == 0) delete this;
+    return refs;
+  }
+
+protected:
+  virtual ~TFakeUnknown() = default;
+  HRESULT Answer(REFIID iid, REFIID own, void** object) {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, own)) {
+      *object = static_cast<Interface*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+
+private:
+  std::atomic<ULONG> fRefs{1};
+};
+
+class TFakeShellDetails : public TFakeUnknown<IShellDetails> {
+public:
+  TFakeShellDetails(TFakeNamespace& space, TFakeItem& folder) : fSpace(space), fFolder(folder) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    return Answer(iid, IID_IShellDetails, object);
+  }
+  HRESULT STDMETHODCALLTYPE GetDetailsOf(PCUITEMID_CHILD list, UINT column, SHELLDETAILS* details) override {
+    return FakeDetails(fSpace, fFolder, list, column, details);
+  }
+  HRESULT STDMETHODCALLTYPE ColumnClick(UINT) override { return S_FALSE; }
+
+private:
+  TFakeNamespace& fSpace;
+  TFakeItem& fFolder;
+};
+
+class TFakeQueryInfo : public TFakeUnknown<IQueryInfo> {
+public:
+  TFakeQueryInfo(TFakeNamespace& space, std::wstring tip) : fSpace(space), fTip(std::move(tip)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    return Answer(iid, IID_IQueryInfo, object);
+  }
+  HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD flags, PWSTR* tip) override {
+    fSpace.Counters.LastInfoTipFlags = flags;
+    STRRET text{};
+    const HRESULT hr = ReturnString(fTip, &text);
+    *tip = SUCCEEDED(hr) ? text.pOleStr : nullptr;
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD* flags) override {
+    *flags = 0;
+    return S_OK;
+  }
+
+private:
+  TFakeNamespace& fSpace;
+  std::wstring fTip;
+};
+
+class TFakeFolder : public IShellFolder2 {
 public:
   TFakeFolder(TFakeNamespace& space, TFakeItem& item) : fSpace(space), fItem(item) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) {
-      *object = static_cast<IShellFolder*>(this);
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder) ||
+        (IsEqualIID(iid, IID_IShellFolder2) && fItem.OffersFolder2)) {
+      *object = static_cast<IShellFolder2*>(this);
       AddRef();
       return S_OK;
     }
@@ -102,15 +181,36 @@ public:
                                              ULONG* attributes) override {
     ++fSpace.Counters.ParseDisplayName;
     *list = nullptr;
-    for (auto& child : fItem.Children) {
-      if (child->Parseable && SameText(child->DisplayName, name)) {
-        *list = TFakeNamespace::ChildList(*child);
-        if (eaten) *eaten = static_cast<ULONG>(wcslen(name));
-        if (attributes) *attributes &= child->Attributes;
-        return S_OK;
+    // A full path of a descendant, or names from this folder down.
+    std::vector<const TFakeItem*> chain;
+    if (!FindByPath(fItem, name, chain)) {
+      chain.clear();
+      const TFakeItem* current = &fItem;
+      std::wstring rest = name;
+      while (!rest.empty()) {
+        const size_t cut = rest.find(L'\\');
+        const std::wstring part = rest.substr(0, cut);
+        rest = cut == std::wstring::npos ? std::wstring() : rest.substr(cut + 1);
+        const TFakeItem* next = nullptr;
+        for (auto& child : current->Children)
+          if (child->Parseable && SameText(child->DisplayName, part)) next = child.get();
+        if (next == nullptr) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        chain.push_back(next);
+        current = next;
       }
+      if (chain.empty()) return E_INVALIDARG;
     }
-    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    PItemIDList result = nullptr;
+    for (const TFakeItem* item : chain) {
+      TPidl child(TFakeNamespace::ChildList(*item));
+      PItemIDList longer = result ? ConcatItemIdLists(result, child.Get()) : child.Release();
+      if (result) CoTaskMemFree(result);
+      result = longer;
+    }
+    *list = result;
+    if (eaten) *eaten = static_cast<ULONG>(wcslen(name));
+    if (attributes) *attributes &= chain.back()->Attributes;
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList** objects) override {
     ++fSpace.Counters.EnumObjects;
@@ -144,9 +244,12 @@ public:
     if (endA && endB) return S_OK;
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, endA ? 0xFFFF : 1);
   }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void** object) override {
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID iid, void** object) override {
+    ++fSpace.Counters.CreateViewObject;
     *object = nullptr;
-    return E_NOTIMPL;
+    if (!IsEqualIID(iid, IID_IShellDetails) || !fItem.OffersDetails) return E_NOINTERFACE;
+    *object = static_cast<IShellDetails*>(new TFakeShellDetails(fSpace, fItem));
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF* inOut) override {
     ++fSpace.Counters.GetAttributesOf;
@@ -159,9 +262,15 @@ public:
     *inOut &= all;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void** object) override {
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID iid, UINT*,
+                                          void** object) override {
+    fSpace.Counters.LastUIObjectCount = count;
     *object = nullptr;
-    return E_NOTIMPL;
+    if (!IsEqualIID(iid, IID_IQueryInfo) || count != 1) return E_NOINTERFACE;
+    TFakeItem* item = fSpace.Resolve(fItem, items[0]);
+    if (item == nullptr) return E_INVALIDARG;
+    *object = static_cast<IQueryInfo*>(new TFakeQueryInfo(fSpace, L"Tip: " + item->DisplayName));
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD list, SHGDNF flags, STRRET* name) override {
     TFakeItem* item = fSpace.Resolve(fItem, list);
@@ -173,7 +282,41 @@ public:
     return E_NOTIMPL;
   }
 
+  // IShellFolder2
+  HRESULT STDMETHODCALLTYPE GetDefaultSearchGUID(GUID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumSearches(IEnumExtraSearch** searches) override {
+    *searches = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetDefaultColumn(DWORD, ULONG* sort, ULONG* display) override {
+    *sort = fItem.DefaultSortColumn;
+    *display = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDefaultColumnState(UINT column, SHCOLSTATEF* state) override {
+    if (column >= fItem.Columns.size()) return E_INVALIDARG;
+    *state = fItem.Columns[column].State;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDetailsEx(PCUITEMID_CHILD, const SHCOLUMNID*, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDetailsOf(PCUITEMID_CHILD list, UINT column, SHELLDETAILS* details) override {
+    return FakeDetails(fSpace, fItem, list, column, details);
+  }
+  HRESULT STDMETHODCALLTYPE MapColumnToSCID(UINT, SHCOLUMNID*) override { return E_NOTIMPL; }
+
 private:
+  static bool FindByPath(const TFakeItem& folder, const std::wstring& path, std::vector<const TFakeItem*>& chain) {
+    for (auto& child : folder.Children) {
+      chain.push_back(child.get());
+      if (!child->Path.empty() && child->Parseable &&
+          SameText(ExcludeTrailingPathDelimiter(child->Path), ExcludeTrailingPathDelimiter(path)))
+        return true;
+      if (FindByPath(*child, path, chain)) return true;
+      chain.pop_back();
+    }
+    return false;
+  }
+
   virtual ~TFakeFolder() = default;
   std::atomic<ULONG> fRefs{1};
   TFakeNamespace& fSpace;

@@ -4,6 +4,7 @@
 // Installing it replaces the desktop folder, the special-folder lookup and
 // the path lookup of the shell layer until it is removed.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <map>
@@ -17,6 +18,13 @@
 
 namespace ts::test {
 
+struct TFakeColumn {
+  std::wstring Title;
+  int Format = LVCFMT_LEFT;
+  int Chars = 20;
+  SHCOLSTATEF State = SHCOLSTATE_ONBYDEFAULT;
+};
+
 struct TFakeItem {
   uint32_t Id = 0;
   std::wstring DisplayName;  // SHGDN_INFOLDER and SHGDN_NORMAL
@@ -27,6 +35,14 @@ struct TFakeItem {
   int FailEnumerationAfter = -1;  // the enumerator fails after this many items
   std::vector<std::shared_ptr<TFakeItem>> Children;
   TFakeItem* Parent = nullptr;
+  // As a folder: its columns, the sources it offers them through, and the
+  // texts of its children by column.
+  std::vector<TFakeColumn> Columns;
+  bool OffersFolder2 = false;
+  bool OffersDetails = false;
+  bool DetailsFail = false;
+  ULONG DefaultSortColumn = 0;
+  std::vector<std::wstring> ColumnTexts;  // this item's text per column
 };
 
 struct TFakeCounters {
@@ -35,6 +51,9 @@ struct TFakeCounters {
   int BindToObject = 0;
   int GetAttributesOf = 0;
   int SpecialFolderLookups = 0;
+  int CreateViewObject = 0;
+  UINT LastUIObjectCount = 0;
+  DWORD LastInfoTipFlags = 0;
 };
 
 class TFakeNamespace {

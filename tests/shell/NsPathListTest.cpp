@@ -1,0 +1,218 @@
+// The path list and the navigation history.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <set>
+
+#include "shell/ItemIdListPaths.h"
+#include "shell/NsPathList.h"
+#include "shell/PidlHistory.h"
+#include "shell/ShellGlobals.h"
+#include "support/TempFolder.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Strings.h"
+
+namespace ts::test {
+namespace {
+
+struct TNotices {
+  std::vector<std::pair<std::wstring, int>> Added, Removed;
+  void Watch(TNsPathList& list) {
+    list.OnAdd = [this](const std::wstring& path, int index) { Added.emplace_back(path, index); };
+    list.OnRemove = [this](const std::wstring& path, int index) { Removed.emplace_back(path, index); };
+  }
+};
+
+TEST(NsPathListTest, HoldsEachPathOnceInItsNormalForm) {
+  TTempFolder temp;
+  TNsPathList list;
+  TNotices notices;
+  notices.Watch(list);
+  EXPECT_TRUE(list.GetSorted());
+  EXPECT_FALSE(list.GetCaseSensitive());
+  EXPECT_EQ(list.GetDelimiter(), L';');
+  EXPECT_TRUE(list.GetStrictDelimiter());
+  EXPECT_TRUE(list.GetCheckIfExists());
+
+  EXPECT_EQ(list.Add(temp.Path() + L"\\"), 0);
+  EXPECT_EQ(list.Add(UpperCase(temp.Path())), 0);
+  ASSERT_EQ(list.GetCount(), 1);
+  EXPECT_EQ(list.Get(0), temp.Path());
+  ASSERT_EQ(notices.Added.size(), 2u);
+  EXPECT_EQ(notices.Added[1], std::make_pair(UpperCase(temp.Path()), 0));  // the caller's text
+
+  EXPECT_EQ(list.Add(L"C:"), 0);  // sorted before the temporary folder
+  EXPECT_EQ(list.Get(0), L"C:\\");
+  EXPECT_EQ(list.IndexOfPath(UpperCase(temp.Path()) + L"\\"), 1);
+  EXPECT_TRUE(list.ContainsPath(L"c:\\"));
+  EXPECT_FALSE(list.GetContainsNetworkPath());
+
+  EXPECT_EQ(list.Add(temp / L"missing"), -1);
+  EXPECT_EQ(notices.Added.size(), 3u);
+  list.SetCheckIfExists(false);
+  EXPECT_GE(list.Add(temp / L"missing"), 0);
+  EXPECT_EQ(list.Add(L"\\\\server\\share\\dir\\"), 0);
+  EXPECT_TRUE(list.GetContainsNetworkPath());
+  EXPECT_TRUE(list.ContainsPath(L"\\\\SERVER\\share\\dir"));
+}
+
+TEST(NsPathListTest, RemovingNotifiesOnceAndSortedEditsAreRefused) {
+  TNsPathList list;
+  list.SetCheckIfExists(false);
+  TNotices notices;
+  notices.Watch(list);
+  list.Add(L"C:\\A");
+  list.Add(L"C:\\B");
+  list.Remove(L"C:\\Nothing");
+  EXPECT_TRUE(notices.Removed.empty());
+  list.Remove(L"c:\\a\\");
+  ASSERT_EQ(notices.Removed.size(), 1u);
+  EXPECT_EQ(notices.Removed[0], std::make_pair(std::wstring(L"C:\\A"), 0));
+  EXPECT_EQ(list.GetCount(), 1);
+
+  EXPECT_THROW(list.Put(0, L"C:\\C"), EStringListError);
+  EXPECT_THROW(list.InsertObject(0, L"C:\\C", nullptr), EStringListError);
+  EXPECT_EQ(list.Get(0), L"C:\\B");
+
+  list.Clear();  // the base's: no notices
+  EXPECT_EQ(notices.Removed.size(), 2u);  // the refused Put announced its removal first
+}
+
+TEST(NsPathListTest, ConstructorsCopyOrParse) {
+  TStringList source;
+  source.Add(L"z:\\unnormalised\\");
+  source.AddObject(L"Y:\\Two", reinterpret_cast<void*>(7));
+  source.Add(L"z:\\UNNORMALISED\\");
+  TNsPathList copy(source);
+  ASSERT_EQ(copy.GetCount(), 2);
+  EXPECT_EQ(copy.Get(0), L"Y:\\Two");
+  EXPECT_EQ(copy.GetObject(0), reinterpret_cast<void*>(7));
+  EXPECT_EQ(copy.Get(1), L"z:\\unnormalised\\");
+
+  TTempFolder temp;
+  TNsPathList parsed(temp.Path() + L"\\;C:;;" + (temp / L"missing"));
+  ASSERT_EQ(parsed.GetCount(), 2);
+  EXPECT_EQ(parsed.Get(0), L"C:\\");
+  EXPECT_EQ(parsed.Get(1), temp.Path());
+}
+
+TEST(NsPathListTest, SubpathsArePlainPrefixes) {
+  TNsPathList list;
+  list.SetCheckIfExists(false);
+  EXPECT_TRUE(list.AllItemsSubpathOf(L"C:\\A"));
+  list.Add(L"C:\\A\\x");
+  list.Add(L"c:\\ab");
+  EXPECT_TRUE(list.AllItemsSubpathOf(L"C:\\A"));
+  list.Add(L"D:\\x");
+  EXPECT_FALSE(list.AllItemsSubpathOf(L"C:\\A"));
+}
+
+TEST(NsPathListTest, TheStringPointerEndsWithThreeZerosAndFollowsChanges) {
+  TNsPathList list;
+  list.SetCheckIfExists(false);
+  const wchar_t* empty = list.GetStringPointer();
+  EXPECT_EQ(std::wmemcmp(empty, L"\0\0", 2), 0);
+  list.Add(L"C:\\a");
+  list.Add(L"C:\\b");
+  const wchar_t* text = list.GetStringPointer();
+  EXPECT_EQ(std::wmemcmp(text, L"C:\\a\0C:\\b\0\0\0", 12), 0);
+  EXPECT_EQ(list.GetStringPointer(), text);  // cached
+  list.Delete(0);
+  EXPECT_EQ(std::wmemcmp(list.GetStringPointer(), L"C:\\b\0\0\0", 7), 0);
+}
+
+// Counts the task allocator's frees of the blocks a test names.
+class TFreeCounter : public IMallocSpy {
+public:
+  std::set<void*> Watched;
+  int Freed = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
+      *object = this;
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+  void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
+  void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
+    if (Watched.erase(request) > 0) ++Freed;
+    return request;
+  }
+  void STDMETHODCALLTYPE PostFree(BOOL) override {}
+  SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
+    *newRequest = request;
+    return size;
+  }
+  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
+  void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
+  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
+  void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
+  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  void STDMETHODCALLTYPE PreHeapMinimize() override {}
+  void STDMETHODCALLTYPE PostHeapMinimize() override {}
+};
+
+class PidlHistoryTest : public ::testing::Test {
+protected:
+  PidlHistoryTest() {
+    for (const wchar_t* name : {L"A", L"B", L"C", L"D"}) paths.push_back(temp.MakeFolder(name));
+  }
+  PItemIDList ListOf(int i) {
+    PItemIDList list = PathToItemIdList(nullptr, paths[static_cast<size_t>(i)]);
+    spy.Watched.insert(list);
+    return list;
+  }
+  std::wstring CurrentPath(const TPidlHistory& history) { return ItemIdListToPath(history.GetCurrentItemIDList()); }
+
+  void SetUp() override { ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK); }
+  void TearDown() override { CoRevokeMallocSpy(); }
+
+  TTempFolder temp;
+  std::vector<std::wstring> paths;
+  TFreeCounter spy;
+};
+
+TEST_F(PidlHistoryTest, AddingCutsTheForwardEntriesAndSkipsTheCurrentItem) {
+  {
+    TPidlHistory history;
+    EXPECT_THROW(history.GetCurrentItemIDList(), EListError);
+    history.Add(nullptr);
+    EXPECT_EQ(history.GetCount(), 0);
+    history.Add(ListOf(0));
+    history.Add(ListOf(1));
+    history.Add(ListOf(2));
+    history.SetPosition(1);
+    history.Add(ListOf(3));  // C goes
+    ASSERT_EQ(history.GetCount(), 3);
+    EXPECT_EQ(history.GetPosition(), 2);
+    EXPECT_EQ(CurrentPath(history), paths[3]);
+    EXPECT_EQ(spy.Freed, 1);
+
+    history.Add(ListOf(3));  // the same item: released, nothing changes
+    EXPECT_EQ(history.GetCount(), 3);
+    EXPECT_EQ(spy.Freed, 2);
+
+    history.MoveBack(5);
+    EXPECT_EQ(history.GetPosition(), 0);
+    EXPECT_EQ(CurrentPath(history), paths[0]);
+    history.MoveForward(1);
+    EXPECT_EQ(CurrentPath(history), paths[1]);
+    history.MoveForward(5);
+    EXPECT_EQ(history.GetPosition(), 2);
+
+    history.Delete(0);
+    EXPECT_EQ(spy.Freed, 3);
+  }
+  // Destruction frees the two entries left, and nothing else was freed twice.
+  EXPECT_EQ(spy.Freed, 5);
+  EXPECT_TRUE(spy.Watched.empty());
+}
+
+}  // namespace
+}  // namespace ts::test
