@@ -33,6 +33,7 @@ void TNsPathList::ApplySettings() {
   SetCaseSensitive(false);
   SetDelimiter(L';');
   SetStrictDelimiter(true);
+  fCheckIfExists = true;
 }
 
 std::wstring TNsPathList::NormalizePath(const std::wstring& path) const {

@@ -51,6 +51,10 @@ public:
   virtual bool AcceptPath(const std::wstring& path) const;
 
 protected:
+  // For lists with settings of their own: none of the above is applied.
+  struct TNoSetup {};
+  explicit TNsPathList(TNoSetup) {}
+
   void Changed() override;
 
 private:
@@ -58,7 +62,7 @@ private:
 
   TWideStringBuilder fWideStringBuilder;
   bool fStringPointerValid = false;
-  bool fCheckIfExists = true;
+  bool fCheckIfExists = false;
   bool fContainsNetworkPath = false;
 };
 

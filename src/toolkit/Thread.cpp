@@ -11,7 +11,14 @@ constexpr int kPlatformPriorities[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIO
                                        THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL,
                                        THREAD_PRIORITY_HIGHEST,      THREAD_PRIORITY_TIME_CRITICAL};
 
+// The slot that tells each thread its thread object.
+const DWORD gCurrentThreadSlot = TlsAlloc();
+
 }  // namespace
+
+TThread* TThread::CurrentThread() {
+  return gCurrentThreadSlot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<TThread*>(TlsGetValue(gCurrentThreadSlot));
+}
 
 TThread::TThread() {
   // Calls to the main thread are posted to the application's window, which
@@ -40,6 +47,7 @@ DWORD WINAPI TThread::ThreadProc(void* parameter) {
 }
 
 void TThread::Run() {
+  if (gCurrentThreadSlot != TLS_OUT_OF_INDEXES) TlsSetValue(gCurrentThreadSlot, this);
   // Nothing may escape the thread's entry point.
   try {
     if (!fTerminated.load()) Execute();

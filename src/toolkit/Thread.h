@@ -47,6 +47,10 @@ public:
   // Fired on the main thread when the body has ended.
   TNotifyEvent OnTerminate;
 
+  // The thread object whose body runs on the calling thread; null for the
+  // main thread and threads not made by a thread object.
+  static TThread* CurrentThread();
+
   // Runs method on the main thread while this thread waits.
   void Synchronize(const TThreadMethod& method) { SynchronizeCall(method, this); }
 
