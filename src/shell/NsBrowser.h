@@ -101,6 +101,9 @@ public:
   bool IsDrive();
   bool CanRename() { return GetAttributes(SFGAO_CANRENAME) != 0; }
   TNsShellFolder IsSpecialObject();
+  // The small icon's index in the system image list, closed and opened.
+  int GetIconNumber();
+  int GetSelectedIconNumber();
   int GetOverlayIndex();
   int64_t GetFileSize();
   double GetLastChangeDate();

@@ -7,6 +7,7 @@
 #include "shell/FileProbes.h"
 #include "shell/LinkTarget.h"
 #include "shell/NsBrowser.h"
+#include "shell/NsSystemImageList.h"
 #include "shell/PathClassification.h"
 #include "shell/ShellGlobals.h"
 #include "shell/StrRet.h"
@@ -96,6 +97,14 @@ std::wstring TNsBrowser::IsLinkToFolder() {
 bool TNsBrowser::IsDrive() { return IsRootPath(GetItemFullPath()); }
 
 TNsShellFolder TNsBrowser::IsSpecialObject() { return GetSpecialFolderOfItemIdList(GetAbsoluteItemIdList()); }
+
+int TNsBrowser::GetIconNumber() {
+  return TNsSystemImageList::GetIndexFromItemIdList(GetAbsoluteItemIdList(), si_small, false);
+}
+
+int TNsBrowser::GetSelectedIconNumber() {
+  return TNsSystemImageList::GetIndexFromItemIdList(GetAbsoluteItemIdList(), si_small, true);
+}
 
 int TNsBrowser::GetOverlayIndex() {
   if (!FItemIDList) return -1;
