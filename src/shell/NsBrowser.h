@@ -17,6 +17,8 @@
 #include "shell/ItemIdList.h"
 #include "shell/SpecialFolders.h"
 #include "toolkit/Alignment.h"
+#include "toolkit/Graphics.h"
+#include "toolkit/Image.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/Component.h"
 #include "toolkit/StringList.h"
@@ -132,6 +134,14 @@ public:
   // Renames the current item; NewName comes back as the name now shown.
   bool RenameObject(std::wstring& NewName);
 
+  // Thumbnails: the shell's preview of the current item fitted to the box
+  // (200 x 200 when a side is not positive), or with pIconInstead its icon
+  // when there is none; null when neither can be made.
+  std::unique_ptr<TBitmap> GetThumbnailBitmap(int pWidth, int pHeight, bool pIconInstead);
+  // The thumbnail in the control's size into its picture; false leaves the
+  // picture as it was.
+  bool GetThumbnailImage(TImage& Image);
+
   // The window platform calls may show their windows on; 0 for none.
   HWND GetOwnerWindow();
   bool GetInitialized() const noexcept { return fInitialized; }
@@ -145,6 +155,8 @@ private:
   bool GetDetailsInterface();
   HRESULT GetDetailsOf(PCUITEMID_CHILD item, int col, SHELLDETAILS& details);
   void CollectMultiObjectItems(std::vector<TPidl>& items);
+  std::unique_ptr<TBitmap> ThumbnailFromImageFactory(int cx, int cy, int pWidth, int pHeight, bool pIconInstead);
+  std::unique_ptr<TBitmap> ThumbnailFromExtractor(int cx, int cy, int pWidth, int pHeight, bool pIconInstead);
   void DropEnumeration() { Objects.Reset(); }
   void SetCurrentItem(PItemIDList owned);
   bool FetchItem(TPidl& item);

@@ -126,6 +126,38 @@ void TBitmap::Recreate() {
   if (fHandle == nullptr) throw EOutOfMemory(L"Out of system resources");
 }
 
+void TBitmap::AdoptHandle(HBITMAP handle) {
+  ReleaseCanvas();
+  if (fHandle != nullptr && fHandle != handle) DeleteObject(fHandle);
+  fHandle = handle;
+  fBits = nullptr;
+  fWidth = fHeight = 0;
+  if (handle == nullptr) return;
+  DIBSECTION section{};
+  const int size = GetObjectW(handle, sizeof section, &section);
+  if (size == 0) return;
+  fWidth = section.dsBm.bmWidth;
+  fHeight = section.dsBm.bmHeight < 0 ? -section.dsBm.bmHeight : section.dsBm.bmHeight;
+  fPixelFormat = section.dsBm.bmBitsPixel == 32 ? pf32bit : (section.dsBm.bmBitsPixel == 24 ? pf24bit : pfDevice);
+  // Pixels are read directly only from top-down sections of the two depths.
+  if (size == sizeof section && section.dsBmih.biHeight < 0 && (fPixelFormat == pf32bit || fPixelFormat == pf24bit))
+    fBits = section.dsBm.bmBits;
+}
+
+void TBitmap::Assign(const TBitmap& source) {
+  if (&source == this) return;
+  fPixelFormat = source.fPixelFormat == pf24bit ? pf24bit : pf32bit;
+  fTransparent = source.fTransparent;
+  fWidth = fHeight = -1;
+  SetSize(source.fWidth, source.fHeight);
+  if (fHandle == nullptr || source.fHandle == nullptr) return;
+  HDC from = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(from, source.fHandle);
+  BitBlt(GetCanvas().GetHandle(), 0, 0, fWidth, fHeight, from, 0, 0, SRCCOPY);
+  SelectObject(from, old);
+  DeleteDC(from);
+}
+
 HBITMAP TBitmap::ReleaseHandle() {
   ReleaseCanvas();
   HBITMAP handle = fHandle;

@@ -83,6 +83,10 @@ public:
   void SetTransparent(bool value) noexcept { fTransparent = value; }
 
   HBITMAP GetHandle() const noexcept { return fHandle; }
+  // Takes over a bitmap made elsewhere; its size and depth come from it.
+  void AdoptHandle(HBITMAP handle);
+  // A copy of source's picture.
+  void Assign(const TBitmap& source);
   // Gives the bitmap up to the caller, who deletes it.
   HBITMAP ReleaseHandle();
   TCanvas& GetCanvas();
