@@ -9,6 +9,7 @@
 #include "shell/NsPathList.h"
 #include "shell/PidlHistory.h"
 #include "shell/ShellGlobals.h"
+#include "support/FreeCounter.h"
 #include "support/TempFolder.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Strings.h"
@@ -122,42 +123,6 @@ TEST(NsPathListTest, TheStringPointerEndsWithThreeZerosAndFollowsChanges) {
   EXPECT_EQ(std::wmemcmp(list.GetStringPointer(), L"C:\\b\0\0\0", 7), 0);
 }
 
-// Counts the task allocator's frees of the blocks a test names.
-class TFreeCounter : public IMallocSpy {
-public:
-  std::set<void*> Watched;
-  int Freed = 0;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
-      *object = this;
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-  void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
-  void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
-    if (Watched.erase(request) > 0) ++Freed;
-    return request;
-  }
-  void STDMETHODCALLTYPE PostFree(BOOL) override {}
-  SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
-    *newRequest = request;
-    return size;
-  }
-  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
-  void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
-  void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-  void STDMETHODCALLTYPE PreHeapMinimize() override {}
-  void STDMETHODCALLTYPE PostHeapMinimize() override {}
-};
-
 class PidlHistoryTest : public ::testing::Test {
 protected:
   PidlHistoryTest() {
@@ -165,17 +130,20 @@ protected:
   }
   PItemIDList ListOf(int i) {
     PItemIDList list = PathToItemIdList(nullptr, paths[static_cast<size_t>(i)]);
+    std::lock_guard<std::mutex> guard(spy.Lock);
     spy.Watched.insert(list);
     return list;
   }
   std::wstring CurrentPath(const TPidlHistory& history) { return ItemIdListToPath(history.GetCurrentItemIDList()); }
 
-  void SetUp() override { ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK); }
-  void TearDown() override { CoRevokeMallocSpy(); }
+  void SetUp() override {
+    spy.Watched.clear();
+    spy.Freed = 0;
+  }
 
   TTempFolder temp;
   std::vector<std::wstring> paths;
-  TFreeCounter spy;
+  TFreeCounter& spy = FreeCounter();
 };
 
 TEST_F(PidlHistoryTest, AddingCutsTheForwardEntriesAndSkipsTheCurrentItem) {
