@@ -2,6 +2,7 @@
 
 #include "toolkit/Exception.h"
 #include "toolkit/FilePaths.h"
+#include "toolkit/Forms.h"
 #include "toolkit/Synchronize.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -80,9 +81,32 @@ bool TApplication::ProcessMessage(MSG& msg) {
     CheckSynchronize();
     return true;
   }
+  if (IsDialogKey(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
+}
+
+bool TApplication::IsDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+  auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+  return form != nullptr && form->DialogKey(static_cast<WORD>(msg.wParam), msg.hwnd);
+}
+
+void TApplication::SetMainForm(TCustomForm* form) {
+  fMainForm = form;
+  fMainFormHandle = form != nullptr ? form->GetHandle() : nullptr;
+}
+
+void TApplication::SetHint(const std::wstring& value) {
+  if (value == fHint) return;
+  fHint = value;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg) && !CheckSynchronize()) WaitMessage();
 }
 
 void TApplication::ProcessMessages() {
@@ -92,6 +116,7 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Run() {
+  if (fMainForm != nullptr) fMainForm->Show();
   while (!fTerminated) {
     MSG msg;
     if (ProcessMessage(msg)) continue;

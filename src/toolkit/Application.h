@@ -9,8 +9,11 @@
 #include <string>
 
 #include "toolkit/Component.h"
+#include "toolkit/StringList.h"
 
 namespace ts {
+
+class TCustomForm;
 
 class TApplication : public TComponent {
   TS_CLASS(TApplication, TComponent)
@@ -28,8 +31,27 @@ public:
   std::wstring GetTitle() const;
   void SetTitle(const std::wstring& title) { fTitle = title; }
 
-  // Runs the message loop until the application terminates.
+  // The first form made with CreateForm; closing it ends the program.
+  TCustomForm* GetMainForm() const noexcept { return fMainForm; }
+  void SetMainForm(TCustomForm* form);
+  // Makes a form owned by the application; the first one is the main form.
+  template <typename T>
+  void CreateForm(T*& reference) {
+    reference = new T(this);
+    if (fMainForm == nullptr) SetMainForm(reference);
+    reference->DoCreate();
+  }
+
+  // The hint of what is under the mouse or selected in a menu.
+  const std::wstring& GetHint() const noexcept { return fHint; }
+  void SetHint(const std::wstring& value);
+  TNotifyEvent OnHint;
+
+  // Runs the message loop until the application terminates; shows the main
+  // form first.
   void Run();
+  // Handles one message, waiting for one when there is none.
+  void HandleMessage();
   // Handles every message waiting in the queue, then returns.
   void ProcessMessages();
   void Terminate();
@@ -46,10 +68,13 @@ public:
 
 private:
   bool ProcessMessage(MSG& msg);
+  bool IsDialogKey(const MSG& msg);
   void DestroyHandle();
 
   HWND fHandle = nullptr;
   HWND fMainFormHandle = nullptr;
+  TCustomForm* fMainForm = nullptr;
+  std::wstring fHint;
   std::wstring fTitle;
   bool fTerminated = false;
 };

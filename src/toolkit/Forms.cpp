@@ -1,0 +1,244 @@
+#include "toolkit/Forms.h"
+
+#include "toolkit/Application.h"
+#include "toolkit/StdCtrls.h"
+
+namespace ts {
+
+namespace {
+
+TScreen gScreen;
+constexpr UINT CM_RELEASE = WM_APP + 0x3F01;
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
+  if (IsWindowVisible(window) && IsWindowEnabled(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+TScreen* Screen = &gScreen;
+
+TCustomForm* TScreen::GetActiveForm() const {
+  return dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetActiveWindow()));
+}
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
+  // A form is shown by Show or ShowModal, not by making its window.
+  TControl::SetVisible(false);
+  fWidth = 320;
+  fHeight = 240;
+}
+
+TCustomForm::~TCustomForm() {
+  if (OnDestroy) {
+    try {
+      OnDestroy(this);
+    } catch (...) {
+      Application->HandleException();
+    }
+  }
+  if (Application->GetMainForm() == this) Application->SetMainForm(nullptr);
+}
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  params.ExStyle = WS_EX_CONTROLPARENT;
+  params.WndParent = Application->GetHandle();
+}
+
+void TCustomForm::InitializeWindow() {
+  if (fMenu != nullptr) ::SetMenu(fHandle, fMenu->GetHandle());
+}
+
+void TCustomForm::SetClientWidth(int value) {
+  RECT r{0, 0, value, 100};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, fMenu != nullptr, 0);
+  SetWidth(r.right - r.left);
+}
+
+void TCustomForm::SetClientHeight(int value) {
+  RECT r{0, 0, 100, value};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, fMenu != nullptr, 0);
+  SetHeight(r.bottom - r.top);
+}
+
+TWindowState TCustomForm::GetWindowState() const {
+  if (fHandle == nullptr || !IsWindowVisible(fHandle)) return fWindowState;
+  if (IsZoomed(fHandle)) return wsMaximized;
+  if (IsIconic(fHandle)) return wsMinimized;
+  return wsNormal;
+}
+
+void TCustomForm::SetWindowState(TWindowState value) {
+  fWindowState = value;
+  if (fHandle == nullptr || !IsWindowVisible(fHandle)) return;
+  ShowWindow(fHandle, value == wsMaximized ? SW_MAXIMIZE : value == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+RECT TCustomForm::GetNormalBounds() const {
+  if (fHandle == nullptr) return GetBoundsRect();
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(fHandle, &placement);
+  return placement.rcNormalPosition;
+}
+
+void TCustomForm::SetMenu(TMainMenu* value) {
+  if (fMenu != nullptr) fMenu->RemoveFreeNotification(this);
+  fMenu = value;
+  if (value != nullptr) value->FreeNotification(this);
+  if (fHandle != nullptr) ::SetMenu(fHandle, value != nullptr ? value->GetHandle() : nullptr);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == fMenu) {
+    fMenu = nullptr;
+    if (fHandle != nullptr) ::SetMenu(fHandle, nullptr);
+  }
+}
+
+void TCustomForm::DoCreate() {
+  if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::ApplyPosition() {
+  if (fPositioned) return;
+  fPositioned = true;
+  if (fPosition == poScreenCenter || fPosition == poMainFormCenter) {
+    RECT area{0, 0, Screen->GetWidth(), Screen->GetHeight()};
+    TCustomForm* main = Application->GetMainForm();
+    if (fPosition == poMainFormCenter && main != nullptr && main != this) area = main->GetBoundsRect();
+    SetBounds(area.left + (area.right - area.left - fWidth) / 2, area.top + (area.bottom - area.top - fHeight) / 2,
+              fWidth, fHeight);
+  }
+}
+
+void TCustomForm::Show() {
+  const bool wasVisible = fHandle != nullptr && IsWindowVisible(fHandle);
+  TControl::SetVisible(true);
+  HandleNeeded();
+  ApplyPosition();
+  ShowWindow(fHandle, fWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
+                      : fWindowState == wsMinimized ? SW_SHOWMINIMIZED
+                                                    : SW_SHOWNORMAL);
+  if (!wasVisible && OnShow) OnShow(this);
+}
+
+void TCustomForm::Hide() {
+  const bool wasVisible = fHandle != nullptr && IsWindowVisible(fHandle);
+  TControl::SetVisible(false);
+  if (fHandle == nullptr) return;
+  if (wasVisible) fWindowState = GetWindowState();
+  ShowWindow(fHandle, SW_HIDE);
+  if (wasVisible && OnHide) OnHide(this);
+}
+
+TModalResult TCustomForm::ShowModal() {
+  // Every other window of the program waits for this one.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+  for (HWND window : disabled) EnableWindow(window, FALSE);
+  fModal = true;
+  fModalResult = mrNone;
+  try {
+    Show();
+    SetForegroundWindow(fHandle);
+    while (fModalResult == mrNone && !Application->GetTerminated()) {
+      Application->HandleMessage();
+      if (fHandle == nullptr || !IsWindowVisible(fHandle)) break;
+    }
+  } catch (...) {
+    fModal = false;
+    for (HWND window : disabled) EnableWindow(window, TRUE);
+    throw;
+  }
+  fModal = false;
+  for (HWND window : disabled) EnableWindow(window, TRUE);
+  Hide();
+  if (fModalResult == mrNone) fModalResult = mrCancel;
+  return fModalResult;
+}
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::Close() {
+  if (!CloseQuery()) return;
+  TCloseAction action = fModal ? caHide : (Application->GetMainForm() == this ? caFree : caHide);
+  if (OnClose) OnClose(this, action);
+  if (action == caNone) return;
+  if (fModal) {
+    fModalResult = mrCancel;
+    return;
+  }
+  if (Application->GetMainForm() == this) {
+    Hide();
+    Application->Terminate();
+    return;
+  }
+  switch (action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree:
+      Hide();
+      PostMessageW(fHandle, CM_RELEASE, 0, 0);
+      break;
+    default: break;
+  }
+}
+
+bool TCustomForm::DialogKey(WORD key, HWND focus) {
+  if (key != VK_RETURN && key != VK_ESCAPE) return false;
+  if (focus != nullptr) {
+    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, key, 0);
+    if ((code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0) return false;
+  }
+  if (key == VK_RETURN)
+    if (auto* focused = dynamic_cast<TButton*>(FromHandle(focus))) {
+      focused->Click();
+      return true;
+    }
+  // The default or cancel button anywhere on the form.
+  std::vector<TWinControl*> pending{this};
+  while (!pending.empty()) {
+    TWinControl* parent = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+      TControl* control = parent->GetControl(i);
+      if (auto* button = dynamic_cast<TButton*>(control)) {
+        if (button->GetEnabled() && button->Showing() &&
+            ((key == VK_RETURN && button->GetDefault()) || (key == VK_ESCAPE && button->GetCancel()))) {
+          button->Click();
+          return true;
+        }
+      }
+      if (auto* container = dynamic_cast<TWinControl*>(control)) pending.push_back(container);
+    }
+  }
+  return false;
+}
+
+void TCustomForm::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_CLOSE:
+      Close();
+      return;
+    case CM_RELEASE:
+      delete this;
+      return;
+    case WM_MENUSELECT:
+      Application->SetHint(MenuItemHint(LOWORD(message.WParam)));
+      break;
+    default:
+      break;
+  }
+  TWinControl::WndProc(message);
+}
+
+}  // namespace ts

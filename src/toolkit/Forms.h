@@ -1,0 +1,113 @@
+#pragma once
+// Forms (top-level windows with a caption, a client size, a position, a
+// window state whose normal bounds are kept while maximized, modal showing
+// with a result, and closing that hides a secondary form and ends the
+// program for the main one), the screen object with the program's cursor,
+// and the hourglass scope.
+#include <windows.h>
+
+#include "toolkit/Controls.h"
+#include "toolkit/Menus.h"
+
+namespace ts {
+
+enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
+enum TPosition : uint8_t { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
+                       mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+  TS_CLASS(TCustomForm, TWinControl)
+
+public:
+  explicit TCustomForm(TComponent* AOwner);
+  ~TCustomForm() override;
+
+  void SetClientWidth(int value);
+  void SetClientHeight(int value);
+  TPosition GetPosition() const noexcept { return fPosition; }
+  void SetPosition(TPosition value) noexcept { fPosition = value; }
+  TWindowState GetWindowState() const;
+  void SetWindowState(TWindowState value);
+  // The bounds of the normal state, also while maximized or minimized.
+  RECT GetNormalBounds() const;
+
+  void Show();
+  void Hide();
+  TModalResult ShowModal();
+  TModalResult GetModalResult() const noexcept { return fModalResult; }
+  void SetModalResult(TModalResult value) noexcept { fModalResult = value; }
+  bool IsModal() const noexcept { return fModal; }
+  void Close();
+  // The form's response to Enter and Esc: its default and cancel buttons.
+  virtual bool DialogKey(WORD key, HWND focus);
+
+  TMainMenu* GetMenu() const noexcept { return fMenu; }
+  void SetMenu(TMainMenu* value);
+  // Fires OnCreate; the application does so for the forms it creates.
+  void DoCreate();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnDestroy;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWindow() override;
+  virtual bool CloseQuery();
+  void Notification(TComponent* component, TOperation operation) override;
+
+private:
+  void ApplyPosition();
+
+  TPosition fPosition = poDesigned;
+  TWindowState fWindowState = wsNormal;
+  TModalResult fModalResult = mrNone;
+  bool fModal = false;
+  bool fPositioned = false;
+  TMainMenu* fMenu = nullptr;
+};
+
+class TForm : public TCustomForm {
+  TS_CLASS(TForm, TCustomForm)
+
+public:
+  using TCustomForm::TCustomForm;
+};
+
+class TScreen {
+public:
+  TCursor GetCursor() const { return ScreenCursor(); }
+  void SetCursor(TCursor value) { SetScreenCursor(value); }
+  // The form of the active window, or null.
+  TCustomForm* GetActiveForm() const;
+  int GetWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
+  int GetHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+};
+
+extern TScreen* Screen;
+
+// The hourglass for the length of a scope; the previous cursor after it,
+// also when the scope ends by an exception.
+class THourglassScope {
+public:
+  THourglassScope() : fPrevious(Screen->GetCursor()) { Screen->SetCursor(crHourGlass); }
+  ~THourglassScope() { Screen->SetCursor(fPrevious); }
+  THourglassScope(const THourglassScope&) = delete;
+  THourglassScope& operator=(const THourglassScope&) = delete;
+
+private:
+  TCursor fPrevious;
+};
+
+}  // namespace ts

@@ -1,0 +1,401 @@
+#include "toolkit/StdCtrls.h"
+
+#include "toolkit/Exception.h"
+#include "toolkit/Forms.h"
+
+namespace ts {
+
+// TButton
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+  fWidth = 75;
+  fHeight = 25;
+  fTabStop = true;
+}
+
+void TButton::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassName = L"BUTTON";
+  params.Style |= fDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::SetDefault(bool value) {
+  fDefault = value;
+  if (HandleAllocated()) SendMessageW(fHandle, BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::Click() {
+  if (fModalResult != 0)
+    if (TCustomForm* form = GetParentForm()) form->SetModalResult(fModalResult);
+  TWinControl::Click();
+}
+
+void TButton::WndProc(TMessage& message) {
+  if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
+    Click();
+    return;
+  }
+  TWinControl::WndProc(message);
+}
+
+// TLabel
+
+TLabel::TLabel(TComponent* AOwner) : TWinControl(AOwner) {
+  fWidth = 65;
+  fHeight = 13;
+}
+
+void TLabel::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassName = L"STATIC";
+  params.Style |= SS_LEFT | SS_NOTIFY;
+}
+
+// TRadioButton
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
+  fWidth = 113;
+  fHeight = 17;
+  fTabStop = true;
+}
+
+void TRadioButton::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassName = L"BUTTON";
+  params.Style |= BS_AUTORADIOBUTTON;
+}
+
+void TRadioButton::InitializeWindow() { SendMessageW(fHandle, BM_SETCHECK, fChecked ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+void TRadioButton::SaveWindowState() { fChecked = GetChecked(); }
+
+bool TRadioButton::GetChecked() const {
+  return HandleAllocated() ? SendMessageW(fHandle, BM_GETCHECK, 0, 0) == BST_CHECKED : fChecked;
+}
+
+void TRadioButton::SetChecked(bool value) {
+  fChecked = value;
+  if (HandleAllocated()) SendMessageW(fHandle, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!value || fParent == nullptr) return;
+  // The others of the same parent go off.
+  for (int i = 0; i < fParent->ControlCount(); ++i)
+    if (auto* other = dynamic_cast<TRadioButton*>(fParent->GetControl(i)); other != nullptr && other != this)
+      other->SetChecked(false);
+}
+
+void TRadioButton::WndProc(TMessage& message) {
+  if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
+    fChecked = GetChecked();
+    Click();
+    return;
+  }
+  TWinControl::WndProc(message);
+}
+
+// TGroupBox
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
+  fWidth = 185;
+  fHeight = 105;
+  fAcceptsControls = true;
+}
+
+void TGroupBox::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassName = L"BUTTON";
+  params.Style |= BS_GROUPBOX;
+}
+
+// TMemo
+
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner) {
+  fWidth = 185;
+  fHeight = 89;
+  fTabStop = true;
+  fLines.OnChange = [this](TObject*) {
+    if (!fUpdatingLines && HandleAllocated()) SetWindowTextW(fHandle, fLines.GetText().c_str());
+  };
+}
+
+void TMemo::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassName = L"EDIT";
+  params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_BORDER;
+  if (fReadOnly) params.Style |= ES_READONLY;
+  if (fScrollBars == ssVertical || fScrollBars == ssBoth) params.Style |= WS_VSCROLL;
+  if (fScrollBars == ssHorizontal || fScrollBars == ssBoth) params.Style |= WS_HSCROLL | ES_AUTOHSCROLL;
+}
+
+void TMemo::InitializeWindow() { SetWindowTextW(fHandle, fLines.GetText().c_str()); }
+
+void TMemo::SaveWindowState() {
+  fUpdatingLines = true;
+  fLines.SetText(GetText());
+  fUpdatingLines = false;
+}
+
+std::wstring TMemo::GetText() {
+  if (!HandleAllocated()) return fLines.GetText();
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(fHandle)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(fHandle, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void TMemo::SetText(const std::wstring& value) { fLines.SetText(value); }
+
+void TMemo::SetReadOnly(bool value) {
+  fReadOnly = value;
+  if (HandleAllocated()) SendMessageW(fHandle, EM_SETREADONLY, value, 0);
+}
+
+void TMemo::SetScrollBars(TScrollStyle value) {
+  if (value == fScrollBars) return;
+  fScrollBars = value;
+  RecreateWnd();
+}
+
+// TListBoxStrings
+
+void TListBoxStrings::Put(int index, const std::wstring& s) {
+  TStringList::Put(index, s);
+  if (fOwner.HandleAllocated()) {
+    const int selected = fOwner.GetItemIndex();
+    SendMessageW(fOwner.fHandle, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(fOwner.fHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
+    if (selected == index) fOwner.SetItemIndex(index);
+  }
+}
+
+void TListBoxStrings::InsertObject(int index, const std::wstring& s, void* object) {
+  TStringList::InsertObject(index, s, object);
+  if (fOwner.HandleAllocated())
+    SendMessageW(fOwner.fHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+int TListBoxStrings::AddObject(const std::wstring& s, void* object) {
+  const int index = TStringList::AddObject(s, object);
+  if (fOwner.HandleAllocated())
+    SendMessageW(fOwner.fHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
+  return index;
+}
+
+void TListBoxStrings::Delete(int index) {
+  TStringList::Delete(index);
+  if (fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+void TListBoxStrings::Clear() {
+  TStringList::Clear();
+  if (fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, LB_RESETCONTENT, 0, 0);
+}
+
+// TListBox
+
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), fItems(std::make_unique<TListBoxStrings>(*this)) {
+  fWidth = 121;
+  fHeight = 97;
+  fTabStop = true;
+  SetColor(clWindow);
+}
+
+TListBox::~TListBox() { DestroyHandle(); }
+
+void TListBox::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.ClassName = L"LISTBOX";
+  params.Style |= LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
+}
+
+void TListBox::InitializeWindow() {
+  SendMessageW(fHandle, WM_SETREDRAW, FALSE, 0);
+  for (int i = 0; i < fItems->GetCount(); ++i)
+    SendMessageW(fHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fItems->Get(i).c_str()));
+  SendMessageW(fHandle, LB_SETITEMHEIGHT, 0, fItemHeight);
+  SendMessageW(fHandle, LB_SETCURSEL, static_cast<WPARAM>(fItemIndex), 0);
+  SendMessageW(fHandle, WM_SETREDRAW, TRUE, 0);
+}
+
+void TListBox::SaveWindowState() { fItemIndex = GetItemIndex(); }
+
+int TListBox::GetItemIndex() const {
+  return HandleAllocated() ? static_cast<int>(SendMessageW(fHandle, LB_GETCURSEL, 0, 0)) : fItemIndex;
+}
+
+void TListBox::SetItemIndex(int value) {
+  if (value < -1 || value >= fItems->GetCount()) value = -1;
+  fItemIndex = value;
+  if (HandleAllocated()) SendMessageW(fHandle, LB_SETCURSEL, static_cast<WPARAM>(value), 0);
+}
+
+void TListBox::SetItemHeight(int value) {
+  if (value <= 0) return;
+  fItemHeight = value;
+  if (HandleAllocated()) {
+    SendMessageW(fHandle, LB_SETITEMHEIGHT, 0, value);
+    Invalidate();
+  }
+}
+
+void TListBox::BeginUpdate() {
+  if (fUpdateCount++ == 0 && HandleAllocated()) SendMessageW(fHandle, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListBox::EndUpdate() {
+  if (fUpdateCount == 0) return;
+  if (--fUpdateCount == 0 && HandleAllocated()) {
+    SendMessageW(fHandle, WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+  }
+}
+
+void TListBox::WndProc(TMessage& message) {
+  if (message.Msg == CN_COMMAND) {
+    switch (HIWORD(message.WParam)) {
+      case LBN_DBLCLK: DblClick(); return;
+      case LBN_SELCHANGE:
+        fItemIndex = GetItemIndex();
+        Click();
+        if (OnSelect) OnSelect(this);
+        return;
+      default: break;
+    }
+  }
+  // The list's double click comes through its notification, not the mouse.
+  if (message.Msg == WM_LBUTTONDBLCLK) {
+    DefaultHandler(message);
+    return;
+  }
+  TWinControl::WndProc(message);
+}
+
+namespace {
+
+std::string ColorIdent(TColor color) {
+  if (color == clWindowText) return "clWindowText";
+  if (color == clWindow) return "clWindow";
+  if (color == clBtnFace) return "clBtnFace";
+  if (color == clBlack) return "clBlack";
+  if (color == clWhite) return "clWhite";
+  return {};
+}
+
+TColor ColorFromIdent(const std::string& ident, TColor fallback) {
+  if (ident == "clWindowText") return clWindowText;
+  if (ident == "clWindow") return clWindow;
+  if (ident == "clBtnFace") return clBtnFace;
+  if (ident == "clBlack") return clBlack;
+  if (ident == "clWhite") return clWhite;
+  return fallback;
+}
+
+BYTE CharsetFromIdent(const std::string& ident, BYTE fallback) {
+  if (ident == "DEFAULT_CHARSET") return DEFAULT_CHARSET;
+  if (ident == "ANSI_CHARSET") return ANSI_CHARSET;
+  if (ident == "SYMBOL_CHARSET") return SYMBOL_CHARSET;
+  if (ident == "OEM_CHARSET") return OEM_CHARSET;
+  return fallback;
+}
+
+std::string CharsetIdent(BYTE charset) {
+  switch (charset) {
+    case ANSI_CHARSET: return "ANSI_CHARSET";
+    case SYMBOL_CHARSET: return "SYMBOL_CHARSET";
+    case OEM_CHARSET: return "OEM_CHARSET";
+    default: return "DEFAULT_CHARSET";
+  }
+}
+
+constexpr const char* kFontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+
+}  // namespace
+
+void TListBox::WriteProperties(TWriter& writer) {
+  writer.WritePropName("Left");
+  writer.WriteInteger(fLeft);
+  writer.WritePropName("Top");
+  writer.WriteInteger(fTop);
+  writer.WritePropName("Width");
+  writer.WriteInteger(fWidth);
+  writer.WritePropName("Height");
+  writer.WriteInteger(fHeight);
+  writer.WritePropName("Font.Charset");
+  writer.WriteIdent(CharsetIdent(GetFont().GetCharset()));
+  writer.WritePropName("Font.Color");
+  const std::string color = ColorIdent(GetFont().GetColor());
+  if (color.empty())
+    writer.WriteInteger(GetFont().GetColor());
+  else
+    writer.WriteIdent(color);
+  writer.WritePropName("Font.Height");
+  writer.WriteInteger(GetFont().GetHeight());
+  writer.WritePropName("Font.Name");
+  writer.WriteString(GetFont().GetName());
+  writer.WritePropName("Font.Style");
+  std::vector<std::string> styles;
+  for (int i = 0; i < 4; ++i)
+    if (GetFont().GetStyle().Contains(static_cast<TFontStyle>(i))) styles.push_back(kFontStyleNames[i]);
+  writer.WriteSet(styles);
+  writer.WritePropName("ItemHeight");
+  writer.WriteInteger(fItemHeight);
+  writer.WritePropName("Items.Strings");
+  writer.WriteListBegin();
+  for (int i = 0; i < fItems->GetCount(); ++i) writer.WriteString(fItems->Get(i));
+  writer.WriteListEnd();
+  writer.WritePropName("ParentFont");
+  writer.WriteBoolean(GetParentFont());
+  writer.WritePropName("TabOrder");
+  writer.WriteInteger(GetTabOrder() < 0 ? 0 : GetTabOrder());
+}
+
+bool TListBox::ReadProperty(TReader& reader, const std::string& name) {
+  if (name == "Left") {
+    SetLeft(reader.ReadInteger());
+  } else if (name == "Top") {
+    SetTop(reader.ReadInteger());
+  } else if (name == "Width") {
+    SetWidth(reader.ReadInteger());
+  } else if (name == "Height") {
+    SetHeight(reader.ReadInteger());
+  } else if (name == "Font.Charset") {
+    GetFont().SetCharset(CharsetFromIdent(reader.ReadIdent(), GetFont().GetCharset()));
+  } else if (name == "Font.Color") {
+    if (reader.PeekValueType() == vaIdent)
+      GetFont().SetColor(ColorFromIdent(reader.ReadIdent(), GetFont().GetColor()));
+    else
+      GetFont().SetColor(reader.ReadInteger());
+  } else if (name == "Font.Height") {
+    GetFont().SetHeight(reader.ReadInteger());
+  } else if (name == "Font.Name") {
+    GetFont().SetName(reader.ReadString());
+  } else if (name == "Font.Style") {
+    TFontStyles styles;
+    for (const std::string& element : reader.ReadSet())
+      for (int i = 0; i < 4; ++i)
+        if (element == kFontStyleNames[i]) styles.Include(static_cast<TFontStyle>(i));
+    GetFont().SetStyle(styles);
+  } else if (name == "ItemHeight") {
+    SetItemHeight(reader.ReadInteger());
+  } else if (name == "Items.Strings") {
+    fItems->BeginUpdate();
+    fItems->Clear();
+    reader.ReadListBegin();
+    // Lines read before an error stay.
+    try {
+      while (!reader.EndOfList()) fItems->Add(reader.ReadString());
+      reader.ReadListEnd();
+    } catch (...) {
+      fItems->EndUpdate();
+      throw;
+    }
+    fItems->EndUpdate();
+  } else if (name == "ParentFont") {
+    SetParentFont(reader.ReadBoolean());
+  } else if (name == "TabOrder") {
+    reader.ReadInteger();  // the order of creation decides here
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace ts

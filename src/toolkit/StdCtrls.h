@@ -1,0 +1,160 @@
+#pragma once
+// The platform's standard controls: button, label, radio button, group box,
+// memo and list box.
+#include <windows.h>
+
+#include <memory>
+
+#include "toolkit/ComponentStreaming.h"
+#include "toolkit/Controls.h"
+
+namespace ts {
+
+class TButton : public TWinControl {
+  TS_CLASS(TButton, TWinControl)
+
+public:
+  explicit TButton(TComponent* AOwner);
+  // A click also sets the form's modal result when the button has one.
+  void Click() override;
+  int GetModalResult() const noexcept { return fModalResult; }
+  void SetModalResult(int value) noexcept { fModalResult = value; }
+  bool GetDefault() const noexcept { return fDefault; }
+  void SetDefault(bool value);
+  bool GetCancel() const noexcept { return fCancel; }
+  void SetCancel(bool value) noexcept { fCancel = value; }
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+
+private:
+  int fModalResult = 0;
+  bool fDefault = false;
+  bool fCancel = false;
+};
+
+class TLabel : public TWinControl {
+  TS_CLASS(TLabel, TWinControl)
+
+public:
+  explicit TLabel(TComponent* AOwner);
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+};
+
+class TRadioButton : public TWinControl {
+  TS_CLASS(TRadioButton, TWinControl)
+
+public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool GetChecked() const;
+  void SetChecked(bool value);
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWindow() override;
+  void SaveWindowState() override;
+
+private:
+  bool fChecked = false;
+};
+
+class TGroupBox : public TWinControl {
+  TS_CLASS(TGroupBox, TWinControl)
+
+public:
+  explicit TGroupBox(TComponent* AOwner);
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+};
+
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo : public TWinControl {
+  TS_CLASS(TMemo, TWinControl)
+
+public:
+  explicit TMemo(TComponent* AOwner);
+  // The lines; the window shows them when they change.
+  TStringList& GetLines() noexcept { return fLines; }
+  std::wstring GetText();
+  void SetText(const std::wstring& value);
+  bool GetReadOnly() const noexcept { return fReadOnly; }
+  void SetReadOnly(bool value);
+  TScrollStyle GetScrollBars() const noexcept { return fScrollBars; }
+  void SetScrollBars(TScrollStyle value);
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWindow() override;
+  void SaveWindowState() override;
+
+private:
+  TStringList fLines;
+  bool fReadOnly = false;
+  TScrollStyle fScrollBars = ssNone;
+  bool fUpdatingLines = false;
+};
+
+class TListBox;
+
+// The lines of a list box, kept in its window.
+class TListBoxStrings : public TStringList {
+  TS_CLASS(TListBoxStrings, TStringList)
+
+public:
+  explicit TListBoxStrings(TListBox& owner) : fOwner(owner) {}
+  void Put(int index, const std::wstring& s) override;
+  void InsertObject(int index, const std::wstring& s, void* object) override;
+  int AddObject(const std::wstring& s, void* object) override;
+  void Delete(int index) override;
+  void Clear() override;
+
+private:
+  TListBox& fOwner;
+};
+
+// A list of lines with a selected line, its platform type-ahead and double
+// click; streamable, with the properties a form stores for it.
+class TListBox : public TWinControl, public IStreamableComponent {
+  TS_CLASS(TListBox, TWinControl)
+
+public:
+  explicit TListBox(TComponent* AOwner);
+  ~TListBox() override;
+
+  TStringList& GetItems() noexcept { return *fItems; }
+  int GetItemIndex() const;
+  void SetItemIndex(int value);
+  int GetItemHeight() const noexcept { return fItemHeight; }
+  void SetItemHeight(int value);
+  // Holds the window's drawing while many lines change.
+  void BeginUpdate();
+  void EndUpdate();
+
+  std::string StreamClassName() const override { return "TListBox"; }
+  void WriteProperties(TWriter& writer) override;
+  bool ReadProperty(TReader& reader, const std::string& name) override;
+
+  TNotifyEvent OnSelect;
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWindow() override;
+  void SaveWindowState() override;
+
+private:
+  std::unique_ptr<TListBoxStrings> fItems;
+  int fItemHeight = 13;
+  int fItemIndex = -1;
+  int fUpdateCount = 0;
+
+  friend class TListBoxStrings;
+};
+
+}  // namespace ts
