@@ -6,6 +6,7 @@
 
 #include "support/TempFolder.h"
 #include "toolkit/ComponentStreaming.h"
+#include "toolkit/StdCtrls.h"
 #include "toolkit/StringList.h"
 
 namespace ts::test {
@@ -239,6 +240,47 @@ TEST(ComponentStreamingTest, UnknownPropertiesOfOtherVersionsArePassedOver) {
   stream.WriteBuffer(tail.data(), 2);
   Read(sample, stream.Bytes());
   EXPECT_EQ(sample.Left, 77);
+}
+
+TEST(ListBoxStreamingTest, TheBookmarkListIsWrittenAsTheFileLayoutAndReadBack) {
+  TListBox list(nullptr);
+  list.SetName(L"ListBox1");
+  list.SetBounds(8, 55, 521, 153);
+  list.GetFont().SetHeight(-12);
+  list.GetFont().SetName(L"Tahoma");
+  list.SetItemHeight(14);
+  list.GetItems().SetText(L"1 C:\\tmp\r\n2 C:\\temp\r\n3 名前名前\r\n10\r\n");
+  TMemoryStream stream;
+  TWriter(stream).WriteRootComponent(list, list);
+  const TBytes expected =
+      Text("TPF0") + Short("TListBox") + Short("ListBox1") + Short("Left") + TBytes{2, 8} + Short("Top") +
+      TBytes{2, 55} + Short("Width") + TBytes{3, 0x09, 0x02} + Short("Height") + TBytes{3, 153, 0} +
+      Short("Font.Charset") + TBytes{7} + Short("DEFAULT_CHARSET") + Short("Font.Color") + TBytes{7} +
+      Short("clWindowText") + Short("Font.Height") + TBytes{2, 0xF4} + Short("Font.Name") + TBytes{6} +
+      Short("Tahoma") + Short("Font.Style") + TBytes{11, 0} + Short("ItemHeight") + TBytes{2, 14} +
+      Short("Items.Strings") + TBytes{1, 6} + Short("1 C:\\tmp") + TBytes{6} + Short("2 C:\\temp") +
+      TBytes{18, 6, 0, 0, 0, '3', 0, ' ', 0, 0x0D, 0x54, 0x4D, 0x52, 0x0D, 0x54, 0x4D, 0x52} + TBytes{6} +
+      Short("10") + TBytes{0} + Short("ParentFont") + TBytes{8} + Short("TabOrder") + TBytes{2, 0} + TBytes{0, 0};
+  EXPECT_EQ(stream.Bytes(), expected);
+
+  TListBox read(nullptr);
+  read.GetItems().Add(L"old");
+  TMemoryStream input(stream.Bytes());
+  TReader(input).ReadRootComponent(read, read);
+  EXPECT_EQ(read.GetItems().GetText(), list.GetItems().GetText());
+  EXPECT_EQ(read.GetWidth(), 521);
+  EXPECT_EQ(read.GetTop(), 55);
+  EXPECT_EQ(read.GetItemHeight(), 14);
+  EXPECT_EQ(read.GetFont().GetHeight(), -12);
+  EXPECT_FALSE(read.GetParentFont());
+
+  // A file cut inside the lines keeps the lines read before the cut.
+  TBytes cut(stream.Bytes().begin(), stream.Bytes().end() - 40);
+  TListBox partial(nullptr);
+  TMemoryStream short_(cut);
+  EXPECT_THROW(TReader(short_).ReadRootComponent(partial, partial), EReadError);
+  EXPECT_GE(partial.GetItems().GetCount(), 2);
+  EXPECT_EQ(partial.GetItems().Get(0), L"1 C:\\tmp");
 }
 
 }  // namespace
