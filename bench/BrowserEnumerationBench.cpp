@@ -1,6 +1,8 @@
 // Enumerating a folder of 10 000 files through the browser object against the
 // bare shell-folder calls that do the same work: the browser's overhead.
 #include <windows.h>
+
+#include "BenchClock.h"
 #include <shlobj.h>
 
 #include <algorithm>
@@ -18,16 +20,10 @@
 namespace {
 
 using namespace ts;
+using ts::bench::Seconds;
 
 constexpr int kFiles = 10000;
 constexpr int kRounds = 5;
-
-double Seconds() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::wstring MakeFolder() {
   wchar_t temp[MAX_PATH];

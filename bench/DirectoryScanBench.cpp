@@ -4,6 +4,8 @@
 // and another for the folders.
 #include <windows.h>
 
+#include "BenchClock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -13,17 +15,11 @@
 namespace {
 
 using namespace ts;
+using ts::bench::Seconds;
 
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 999;  // with the folders: 100 000 entries
 constexpr int kRounds = 5;
-
-double Seconds() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::wstring Root() {
   wchar_t temp[MAX_PATH];

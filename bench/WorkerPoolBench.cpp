@@ -3,6 +3,8 @@
 // of tiny jobs and for a load of jobs of about 50 microseconds each.
 #include <windows.h>
 
+#include "BenchClock.h"
+
 #include <cstdio>
 
 #include "shell/ShellStartup.h"
@@ -12,22 +14,10 @@
 namespace {
 
 using namespace ts;
+using ts::bench::Seconds;
+using ts::bench::Spin;
 
 constexpr UINT kResultMessage = WM_APP + 1;
-
-double Seconds() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Keeps the processor busy for about the given time.
-void Spin(double microseconds) {
-  const double end = Seconds() + microseconds / 1e6;
-  volatile unsigned sink = 0;
-  while (Seconds() < end) sink = sink + 1;
-}
 
 int gDelivered = 0;
 

@@ -82,13 +82,9 @@ void TSpeedButton::WndProc(TMessage& message) {
     case WM_MOUSEACTIVATE:
       message.Result = MA_NOACTIVATE;
       return;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(fHandle, &paint);
-      Paint(dc);
-      EndPaint(fHandle, &paint);
+    case WM_PAINT:
+      PaintWith([this](HDC dc) { Paint(dc); });
       return;
-    }
     case WM_LBUTTONDOWN:
       fPressed = true;
       SetCapture(fHandle);

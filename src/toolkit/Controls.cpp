@@ -552,6 +552,18 @@ void TWinControl::DefaultHandler(TMessage& message) {
                        : DefWindowProcW(fHandle, message.Msg, message.WParam, message.LParam);
 }
 
+void TWinControl::PaintWith(const std::function<void(HDC dc)>& paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(fHandle, &ps);
+  try {
+    paint(dc);
+  } catch (...) {
+    EndPaint(fHandle, &ps);
+    throw;
+  }
+  EndPaint(fHandle, &ps);
+}
+
 bool TWinControl::ReflectToChild(TMessage& message) {
   HWND child = nullptr;
   switch (message.Msg) {

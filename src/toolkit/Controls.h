@@ -259,6 +259,8 @@ protected:
   // Called before the window goes, to save what only the window holds.
   virtual void SaveWindowState() {}
   void DefaultHandler(TMessage& message);
+  // Answers WM_PAINT by drawing on the window's paint context.
+  void PaintWith(const std::function<void(HDC dc)>& paint);
   void FontChanged() override;
   // Keys: answering with Key = 0 consumes it.
   virtual void KeyDown(WORD& key, TShiftState shift);

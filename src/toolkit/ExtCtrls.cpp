@@ -47,13 +47,9 @@ void TPanel::Paint(HDC dc) {
 
 void TPanel::WndProc(TMessage& message) {
   switch (message.Msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(fHandle, &paint);
-      Paint(dc);
-      EndPaint(fHandle, &paint);
+    case WM_PAINT:
+      PaintWith([this](HDC dc) { Paint(dc); });
       return;
-    }
     case WM_SIZE:
       Invalidate();
       break;

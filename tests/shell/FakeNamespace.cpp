@@ -35,63 +35,6 @@ HRESULT ReturnString(const std::wstring& text, STRRET* name) {
   return S_OK;
 }
 
-class TFakeEnum : public IEnumIDList {
-public:
-  explicit TFakeEnum(TFakeItem& folder) : fFolder(folder) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumIDList)) {
-      *object = static_cast<IEnumIDList*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++fRefs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG refs = --fRefs;
-    if (refs == 0) delete this;
-    return refs;
-  }
-  HRESULT STDMETHODCALLTYPE Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) override {
-    if (fetched) *fetched = 0;
-    if (count != 1) return E_INVALIDARG;
-    if (fFolder.FailEnumerationAfter >= 0 && fIndex >= static_cast<size_t>(fFolder.FailEnumerationAfter))
-      return E_FAIL;
-    if (fIndex >= fFolder.Children.size()) return S_FALSE;
-    items[0] = TFakeNamespace::ChildList(*fFolder.Children[fIndex++]);
-    if (fetched) *fetched = 1;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    fIndex += count;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Reset() override {
-    fIndex = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IEnumIDList**) override { return E_NOTIMPL; }
-
-private:
-  virtual ~TFakeEnum() = default;
-  std::atomic<ULONG> fRefs{1};
-  TFakeItem& fFolder;
-  size_t fIndex = 0;
-};
-
-// Fills a details record from a folder's columns.
-HRESULT FakeDetails(TFakeNamespace& space, TFakeItem& folder, PCUITEMID_CHILD list, UINT column, SHELLDETAILS* details) {
-  if (folder.DetailsFail || column >= folder.Columns.size()) return E_FAIL;
-  const TFakeColumn& info = folder.Columns[column];
-  details->fmt = info.Format;
-  details->cxChar = info.Chars;
-  if (list == nullptr) return ReturnString(info.Title, &details->str);
-  TFakeItem* item = space.Resolve(folder, list);
-  if (item == nullptr) return E_INVALIDARG;
-  return ReturnString(column < item->ColumnTexts.size() ? item->ColumnTexts[column] : std::wstring(), &details->str);
-}
-
 template <typename Interface>
 class TFakeUnknown : public Interface {
 public:
@@ -117,6 +60,49 @@ protected:
 private:
   std::atomic<ULONG> fRefs{1};
 };
+
+class TFakeEnum : public TFakeUnknown<IEnumIDList> {
+public:
+  explicit TFakeEnum(TFakeItem& folder) : fFolder(folder) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    return Answer(iid, IID_IEnumIDList, object);
+  }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, PITEMID_CHILD* items, ULONG* fetched) override {
+    if (fetched) *fetched = 0;
+    if (count != 1) return E_INVALIDARG;
+    if (fFolder.FailEnumerationAfter >= 0 && fIndex >= static_cast<size_t>(fFolder.FailEnumerationAfter))
+      return E_FAIL;
+    if (fIndex >= fFolder.Children.size()) return S_FALSE;
+    items[0] = TFakeNamespace::ChildList(*fFolder.Children[fIndex++]);
+    if (fetched) *fetched = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    fIndex += count;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    fIndex = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumIDList**) override { return E_NOTIMPL; }
+
+private:
+  TFakeItem& fFolder;
+  size_t fIndex = 0;
+};
+
+// Fills a details record from a folder's columns.
+HRESULT FakeDetails(TFakeNamespace& space, TFakeItem& folder, PCUITEMID_CHILD list, UINT column, SHELLDETAILS* details) {
+  if (folder.DetailsFail || column >= folder.Columns.size()) return E_FAIL;
+  const TFakeColumn& info = folder.Columns[column];
+  details->fmt = info.Format;
+  details->cxChar = info.Chars;
+  if (list == nullptr) return ReturnString(info.Title, &details->str);
+  TFakeItem* item = space.Resolve(folder, list);
+  if (item == nullptr) return E_INVALIDARG;
+  return ReturnString(column < item->ColumnTexts.size() ? item->ColumnTexts[column] : std::wstring(), &details->str);
+}
 
 class TFakeShellDetails : public TFakeUnknown<IShellDetails> {
 public:
@@ -157,24 +143,12 @@ private:
   std::wstring fTip;
 };
 
-class TFakeFolder : public IShellFolder2 {
+class TFakeFolder : public TFakeUnknown<IShellFolder2> {
 public:
   TFakeFolder(TFakeNamespace& space, TFakeItem& item) : fSpace(space), fItem(item) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder) ||
-        (IsEqualIID(iid, IID_IShellFolder2) && fItem.OffersFolder2)) {
-      *object = static_cast<IShellFolder2*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++fRefs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG refs = --fRefs;
-    if (refs == 0) delete this;
-    return refs;
+    if (IsEqualIID(iid, IID_IShellFolder2) && !fItem.OffersFolder2) return Answer(iid, IID_IShellFolder, object);
+    return Answer(iid, IsEqualIID(iid, IID_IShellFolder2) ? IID_IShellFolder2 : IID_IShellFolder, object);
   }
 
   HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR name, ULONG* eaten, PIDLIST_RELATIVE* list,
@@ -317,8 +291,6 @@ private:
     return false;
   }
 
-  virtual ~TFakeFolder() = default;
-  std::atomic<ULONG> fRefs{1};
   TFakeNamespace& fSpace;
   TFakeItem& fItem;
 };
