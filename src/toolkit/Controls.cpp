@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "toolkit/Application.h"
 #include "toolkit/Exception.h"
@@ -13,7 +14,12 @@ namespace ts {
 
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"TsControl";
+// The controls by window: looked up for every message, so a hash map rather
+// than window properties (a round trip to the server under some platforms).
+std::unordered_map<HWND, TWinControl*>& ControlsByWindow() {
+  static std::unordered_map<HWND, TWinControl*> controls;
+  return controls;
+}
 constexpr wchar_t kWindowClass[] = L"TsWindow";
 int gNextControlId = 1000;
 
@@ -256,7 +262,10 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND window) {
-  return window != nullptr ? static_cast<TWinControl*>(GetPropW(window, kControlProperty)) : nullptr;
+  if (window == nullptr) return nullptr;
+  const auto& controls = ControlsByWindow();
+  auto it = controls.find(window);
+  return it == controls.end() ? nullptr : it->second;
 }
 
 HWND TWinControl::GetHandle() {
@@ -294,7 +303,7 @@ void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
   CreateWindowHandle(params);
-  SetPropW(fHandle, kControlProperty, this);
+  ControlsByWindow()[fHandle] = this;
   fDefWndProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(fHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProc)));
   SendMessageW(fHandle, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont().GetHandle()), FALSE);
@@ -311,7 +320,7 @@ void TWinControl::DestroyWnd() {
   for (TControl* control : fControls)
     if (auto* child = dynamic_cast<TWinControl*>(control)) child->DestroyHandle();
   HWND window = fHandle;
-  RemovePropW(window, kControlProperty);
+  ControlsByWindow().erase(window);
   SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fDefWndProc));
   fHandle = nullptr;
   if (fToolTip != nullptr) DestroyWindow(fToolTip);
