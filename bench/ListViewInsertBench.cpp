@@ -76,7 +76,7 @@ int wmain() {
   list->SetParent(&form);
   form.Show();
 
-  HWND bare = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 600, 400, form.GetHandle(), nullptr,
+  HWND bare = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 600, 400, form.GetHandle(), nullptr,
                               GetModuleHandleW(nullptr), nullptr);
   for (int c = 0; c < 4; ++c) {
     LVCOLUMNW column{};
