@@ -91,6 +91,18 @@ void TFont::Assign(const TFont& source) {
   Changed();
 }
 
+void TFont::AssignLogFont(const LOGFONTW& font) {
+  fName = font.lfFaceName;
+  fHeight = font.lfHeight;
+  fCharset = font.lfCharSet;
+  fStyle = TFontStyles();
+  if (font.lfWeight >= FW_BOLD) fStyle.Include(fsBold);
+  if (font.lfItalic) fStyle.Include(fsItalic);
+  if (font.lfUnderline) fStyle.Include(fsUnderline);
+  if (font.lfStrikeOut) fStyle.Include(fsStrikeOut);
+  Changed();
+}
+
 HFONT TFont::GetHandle() const {
   if (fHandle == nullptr)
     fHandle = CreateFontW(fHeight, 0, 0, 0, fStyle.Contains(fsBold) ? FW_BOLD : FW_NORMAL,

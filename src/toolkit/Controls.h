@@ -71,6 +71,8 @@ public:
   BYTE GetCharset() const noexcept { return fCharset; }
   void SetCharset(BYTE value);
   void Assign(const TFont& source);
+  // Takes the name, height, style and character set of a platform font.
+  void AssignLogFont(const LOGFONTW& font);
   HFONT GetHandle() const;
   ~TFont();
   TFont() = default;

@@ -500,6 +500,29 @@ HWND TCustomListView::GetHeaderHandle() const {
   return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(fHandle, LVM_GETHEADER, 0, 0)) : nullptr;
 }
 
+void TCustomListView::SetColumnSortMark(int column, TSortMark mark) {
+  HWND header = GetHeaderHandle();
+  if (header == nullptr) return;
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return;
+  item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+  if (mark == smAscending) item.fmt |= HDF_SORTUP;
+  if (mark == smDescending) item.fmt |= HDF_SORTDOWN;
+  SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+}
+
+TSortMark TCustomListView::GetColumnSortMark(int column) const {
+  HWND header = GetHeaderHandle();
+  if (header == nullptr) return smNone;
+  HDITEMW item{};
+  item.mask = HDI_FORMAT;
+  if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return smNone;
+  if (item.fmt & HDF_SORTUP) return smAscending;
+  if (item.fmt & HDF_SORTDOWN) return smDescending;
+  return smNone;
+}
+
 bool TCustomListView::IsEditing() const {
   return HandleAllocated() && SendMessageW(fHandle, LVM_GETEDITCONTROL, 0, 0) != 0;
 }

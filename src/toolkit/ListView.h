@@ -26,6 +26,7 @@ enum TViewStyle : uint8_t { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TItemChange : uint8_t { ctText, ctImage, ctState };
 enum TDisplayCode : uint8_t { drBounds, drIcon, drLabel, drSelectBounds };
 enum TSearchDirection : uint8_t { sdAll, sdAbove, sdBelow, sdLeft, sdRight };
+enum TSortMark : uint8_t { smNone, smAscending, smDescending };
 enum TCustomDrawStateFlag : uint8_t { cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsHot };
 using TCustomDrawState = TSet<TCustomDrawStateFlag, uint8_t>;
 
@@ -204,6 +205,9 @@ public:
   // Sorts with OnCompare, or with compare when given.
   bool CustomSort(const std::function<int(TListItem*, TListItem*)>& compare = {}, LPARAM data = 0);
   HWND GetHeaderHandle() const;
+  // The arrow a column's header shows for the sort order.
+  void SetColumnSortMark(int column, TSortMark mark);
+  TSortMark GetColumnSortMark(int column) const;
   bool IsEditing() const;
   // The background picture (LVM_SETBKIMAGE), for the shell list's watermark.
   bool SetBackgroundImage(const LVBKIMAGEW& image);

@@ -1,0 +1,93 @@
+#pragma once
+// The combo box the folder combo extends: items with attached objects,
+// owner-drawn items of fixed or variable height, the item index and text,
+// the dropped-down state, its events, and the key events of the edit field
+// of an editable combo.
+#include <windows.h>
+
+#include <memory>
+
+#include "toolkit/Controls.h"
+
+namespace ts {
+
+enum TComboBoxStyle : uint8_t { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+enum TOwnerDrawStateFlag : uint8_t { odSelected, odGrayed, odDisabled, odChecked, odFocused, odComboBoxEdit };
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag, uint8_t>;
+
+class TCustomComboBox;
+
+using TDrawItemEvent = std::function<void(TCustomComboBox* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = std::function<void(TCustomComboBox* Control, int Index, int& Height)>;
+
+class TComboBoxStrings : public TStringList {
+  TS_CLASS(TComboBoxStrings, TStringList)
+
+public:
+  explicit TComboBoxStrings(TCustomComboBox& owner) : fOwner(owner) {}
+  void Put(int index, const std::wstring& s) override;
+  void InsertObject(int index, const std::wstring& s, void* object) override;
+  int AddObject(const std::wstring& s, void* object) override;
+  void Delete(int index) override;
+  void Clear() override;
+
+private:
+  TCustomComboBox& fOwner;
+};
+
+class TCustomComboBox : public TWinControl {
+  TS_CLASS(TCustomComboBox, TWinControl)
+
+public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  ~TCustomComboBox() override;
+
+  TStringList& GetItems() noexcept { return *fItems; }
+  TComboBoxStyle GetStyle() const noexcept { return fStyle; }
+  void SetStyle(TComboBoxStyle value);
+  int GetItemIndex() const;
+  void SetItemIndex(int value);
+  std::wstring GetText();
+  void SetText(const std::wstring& value);
+  int GetItemHeight() const noexcept { return fItemHeight; }
+  void SetItemHeight(int value);
+  bool GetDroppedDown() const;
+  void SetDroppedDown(bool value);
+  // The edit field of an editable combo; 0 for a drop-down list.
+  HWND GetEditHandle() const noexcept { return fEditHandle; }
+  bool IsOwnerDrawn() const noexcept { return fStyle == csOwnerDrawFixed || fStyle == csOwnerDrawVariable; }
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+  TCanvas& GetCanvas() noexcept { return fCanvas; }
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWindow() override;
+  void SaveWindowState() override;
+  void DestroyWnd() override;
+  virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state);
+  virtual void MeasureItem(int index, int& height);
+
+private:
+  static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  std::unique_ptr<TComboBoxStrings> fItems;
+  TComboBoxStyle fStyle = csDropDown;
+  int fItemIndex = -1;
+  int fItemHeight = 16;
+  std::wstring fText;
+  HWND fEditHandle = nullptr;
+  WNDPROC fEditDefProc = nullptr;
+  TCanvas fCanvas;
+
+  friend class TComboBoxStrings;
+};
+
+}  // namespace ts

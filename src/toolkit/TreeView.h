@@ -1,0 +1,282 @@
+#pragma once
+// The tree view the shell tree extends, on the platform's tree-view control:
+// nodes with text, image and selected-image indexes asked for through the
+// platform's callback, overlay and state indexes, has-children, lazy
+// expansion through the may-expand hook, typed navigation, selection with a
+// delayed change event, label editing, custom draw and sorting. The nodes
+// live in the control object; on re-creation they are given to the window
+// again unless the control asks otherwise.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/Controls.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/ListView.h"
+
+namespace ts {
+
+class TCustomTreeView;
+class TTreeNodes;
+
+class TTreeNode : public TObject {
+  TS_CLASS(TTreeNode, TObject)
+
+public:
+  explicit TTreeNode(TTreeNodes* owner);
+  ~TTreeNode() override = default;
+
+  const std::wstring& GetText() const noexcept { return fText; }
+  void SetText(const std::wstring& value);
+  int GetImageIndex() const noexcept { return fImageIndex; }
+  void SetImageIndex(int value);
+  int GetSelectedIndex() const noexcept { return fSelectedIndex; }
+  void SetSelectedIndex(int value);
+  int GetOverlayIndex() const noexcept { return fOverlayIndex; }
+  void SetOverlayIndex(int value);
+  int GetStateIndex() const noexcept { return fStateIndex; }
+  void SetStateIndex(int value);
+  // Shows an expand button before any child exists.
+  bool GetHasChildren() const;
+  void SetHasChildren(bool value);
+  void* GetData() const noexcept { return fData; }
+  void SetData(void* value) noexcept { fData = value; }
+
+  void Expand(bool Recurse);
+  void Collapse(bool Recurse);
+  bool GetExpanded() const;
+  void SetExpanded(bool value);
+
+  TTreeNode* GetParent() const noexcept { return fParent; }
+  int GetLevel() const;
+  int GetIndex() const;
+  int GetAbsoluteIndex() const;
+  int Count() const noexcept { return static_cast<int>(fChildren.size()); }
+  TTreeNode* Item(int index) const { return fChildren.at(static_cast<size_t>(index)).get(); }
+  TTreeNode* GetFirstChild() const { return fChildren.empty() ? nullptr : fChildren.front().get(); }
+  TTreeNode* GetLastChild() const { return fChildren.empty() ? nullptr : fChildren.back().get(); }
+  // Depth first: the first child, else the next sibling of this node or of
+  // the nearest ancestor that has one.
+  TTreeNode* GetNext() const;
+  TTreeNode* GetNextSibling() const;
+  TTreeNode* GetPrevSibling() const;
+  bool HasAsParent(const TTreeNode* node) const;
+
+  bool GetSelected() const;
+  void SetSelected(bool value);
+  bool GetFocused() const { return GetState(TVIS_SELECTED); }
+  bool GetCut() const { return GetState(TVIS_CUT); }
+  void SetCut(bool value) { SetState(TVIS_CUT, value); }
+  bool GetDropTarget() const { return GetState(TVIS_DROPHILITED); }
+  void SetDropTarget(bool value);
+  bool GetDeleting() const noexcept { return fDeleting; }
+
+  bool EditText();
+  void EndEdit(bool Cancel);
+  void MakeVisible();
+  RECT DisplayRect(bool TextOnly) const;
+  // Sorts the children with compare (or the view's OnCompare).
+  bool CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& compare = {}, bool Recurse = false);
+  void Delete();
+  void DeleteChildren();
+  HTREEITEM GetItemId() const noexcept { return fItem; }
+  TCustomTreeView* GetTreeView() const;
+  TTreeNodes* GetOwner() const noexcept { return fOwner; }
+
+private:
+  bool GetState(UINT mask) const;
+  void SetState(UINT mask, bool value);
+  void UpdateItem(UINT mask);
+
+  TTreeNodes* fOwner;
+  TTreeNode* fParent = nullptr;
+  std::vector<std::unique_ptr<TTreeNode>> fChildren;
+  std::wstring fText;
+  int fImageIndex = -1;
+  int fSelectedIndex = -1;
+  int fOverlayIndex = -1;
+  int fStateIndex = -1;
+  bool fHasChildren = false;
+  bool fExpanded = false;
+  UINT fState = 0;
+  void* fData = nullptr;
+  HTREEITEM fItem = nullptr;
+  bool fDeleting = false;
+
+  friend class TTreeNodes;
+  friend class TCustomTreeView;
+};
+
+using TTreeNodeClass = std::function<TTreeNode*(TTreeNodes* owner)>;
+
+class TTreeNodes {
+public:
+  explicit TTreeNodes(TCustomTreeView& owner) : fOwner(owner) {}
+  ~TTreeNodes();
+  TTreeNodes(const TTreeNodes&) = delete;
+  TTreeNodes& operator=(const TTreeNodes&) = delete;
+
+  // After the last sibling of sibling (at the top level for null).
+  TTreeNode* Add(TTreeNode* Sibling, const std::wstring& S);
+  TTreeNode* AddChild(TTreeNode* Parent, const std::wstring& S);
+  TTreeNode* AddChildFirst(TTreeNode* Parent, const std::wstring& S);
+  // Before sibling.
+  TTreeNode* Insert(TTreeNode* Sibling, const std::wstring& S);
+  void Delete(TTreeNode* Node);
+  void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  // Every node, depth first.
+  int Count() const;
+  TTreeNode* Item(int absoluteIndex) const;
+  TTreeNode* GetFirstNode() const { return fRoots.empty() ? nullptr : fRoots.front().get(); }
+  int TopCount() const noexcept { return static_cast<int>(fRoots.size()); }
+  TTreeNode* Top(int index) const { return fRoots.at(static_cast<size_t>(index)).get(); }
+  TCustomTreeView& GetOwner() const noexcept { return fOwner; }
+  bool Updating() const noexcept { return fUpdateCount > 0; }
+
+private:
+  std::vector<std::unique_ptr<TTreeNode>>& SiblingsOf(TTreeNode* parent);
+  TTreeNode* InsertAt(TTreeNode* parent, size_t position, const std::wstring& text);
+  void InsertIntoWindow(TTreeNode* node);
+  void DeleteFromObjects(TTreeNode* node);
+
+  TCustomTreeView& fOwner;
+  std::vector<std::unique_ptr<TTreeNode>> fRoots;
+  int fUpdateCount = 0;
+
+  friend class TTreeNode;
+  friend class TCustomTreeView;
+};
+
+using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
+using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& Allow)>;
+using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, std::wstring& S)>;
+using TTVCompareEvent = std::function<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, int& Compare)>;
+using TTVCustomDrawItemEvent =
+    std::function<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, bool& DefaultDraw)>;
+using TTVCreateNodeClassEvent = std::function<void(TCustomTreeView* Sender, TTreeNodeClass& NodeClass)>;
+
+class TCustomTreeView : public TWinControl {
+  TS_CLASS(TCustomTreeView, TWinControl)
+
+public:
+  explicit TCustomTreeView(TComponent* AOwner);
+  ~TCustomTreeView() override;
+
+  TTreeNodes& GetItems() noexcept { return fItems; }
+  TTreeNode* GetSelected() const;
+  void SetSelected(TTreeNode* node);
+  TTreeNode* GetDropTarget() const;
+  TTreeNode* GetNodeAt(int X, int Y) const;
+  bool IsEditing() const;
+
+  bool GetShowButtons() const noexcept { return fShowButtons; }
+  void SetShowButtons(bool value) { SetStyleFlag(fShowButtons, value, TVS_HASBUTTONS); }
+  bool GetShowLines() const noexcept { return fShowLines; }
+  void SetShowLines(bool value) { SetStyleFlag(fShowLines, value, TVS_HASLINES); }
+  bool GetShowRoot() const noexcept { return fShowRoot; }
+  void SetShowRoot(bool value) { SetStyleFlag(fShowRoot, value, TVS_LINESATROOT); }
+  bool GetReadOnly() const noexcept { return fReadOnly; }
+  void SetReadOnly(bool value) { SetStyleFlag(fReadOnly, value, TVS_EDITLABELS, true); }
+  bool GetHideSelection() const noexcept { return fHideSelection; }
+  void SetHideSelection(bool value) { SetStyleFlag(fHideSelection, value, TVS_SHOWSELALWAYS, true); }
+  bool GetHotTrack() const noexcept { return fHotTrack; }
+  void SetHotTrack(bool value) { SetStyleFlag(fHotTrack, value, TVS_TRACKSELECT); }
+  bool GetToolTips() const noexcept { return fToolTips; }
+  void SetToolTips(bool value) { SetStyleFlag(fToolTips, value, TVS_NOTOOLTIPS, true); }
+  bool GetRightClickSelect() const noexcept { return fRightClickSelect; }
+  void SetRightClickSelect(bool value) noexcept { fRightClickSelect = value; }
+  bool GetDoubleBuffered() const noexcept { return fDoubleBuffered; }
+  void SetDoubleBuffered(bool value);
+  // Extended tree-view styles (TVS_EX_...).
+  void SetExtendedStyle(DWORD mask, DWORD style);
+  // Milliseconds between a selection change and OnChange; 0: at once.
+  UINT GetChangeDelay() const noexcept { return fChangeDelay; }
+  void SetChangeDelay(UINT value) noexcept { fChangeDelay = value; }
+  // Whether re-creating the window gives it the nodes again (else they go).
+  bool GetKeepNodesOnRecreate() const noexcept { return fKeepNodes; }
+  void SetKeepNodesOnRecreate(bool value) noexcept { fKeepNodes = value; }
+  TCustomImageList* GetImages() const noexcept { return fImages; }
+  void SetImages(TCustomImageList* value);
+  TCustomImageList* GetStateImages() const noexcept { return fStateImages; }
+  void SetStateImages(TCustomImageList* value);
+  bool CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& compare = {});
+
+  TTVExpandingEvent OnExpanding;
+  TTVChangedEvent OnExpanded;
+  TTVExpandingEvent OnCollapsing;
+  TTVChangedEvent OnCollapsed;
+  TTVChangingEvent OnChanging;
+  TTVChangedEvent OnChange;
+  TTVEditingEvent OnEditing;
+  TTVEditedEvent OnEdited;
+  TTVChangedEvent OnCancelEdit;
+  TTVChangedEvent OnGetImageIndex;
+  TTVChangedEvent OnGetSelectedIndex;
+  TTVChangedEvent OnDeletion;
+  TTVCompareEvent OnCompare;
+  TTVCustomDrawItemEvent OnCustomDrawItem;
+  TTVCreateNodeClassEvent OnCreateNodeClass;
+
+  TCanvas& GetCanvas() noexcept { return fCanvas; }
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitializeWindow() override;
+  void SaveWindowState() override;
+  void DestroyWnd() override;
+  virtual TTreeNode* CreateNode();
+  virtual bool CanExpand(TTreeNode* node);
+  virtual void Expand(TTreeNode* node);
+  virtual bool CanCollapse(TTreeNode* node);
+  virtual void Collapse(TTreeNode* node);
+  virtual bool CanChange(TTreeNode* node);
+  virtual void Change(TTreeNode* node);
+  virtual bool CanEdit(TTreeNode* node);
+  virtual void Edit(const TVITEMW& item);
+  virtual void GetImageIndex(TTreeNode* node);
+  virtual void GetSelectedIndex(TTreeNode* node);
+  virtual void Delete(TTreeNode* node);
+  virtual bool CustomDrawItem(TTreeNode* node, TCustomDrawState state);
+
+private:
+  LRESULT HandleNotify(NMHDR* header);
+  void GetDispInfo(NMTVDISPINFOW* info);
+  void SetStyleFlag(bool& field, bool value, DWORD bit, bool inverted = false);
+  void AttachImages();
+  static TTreeNode* NodeOf(LPARAM lParam) { return reinterpret_cast<TTreeNode*>(lParam); }
+  static int CALLBACK CompareNodes(LPARAM a, LPARAM b, LPARAM sort);
+
+  TTreeNodes fItems;
+  bool fShowButtons = true;
+  bool fShowLines = true;
+  bool fShowRoot = true;
+  bool fReadOnly = false;
+  bool fHideSelection = true;
+  bool fHotTrack = false;
+  bool fToolTips = true;
+  bool fRightClickSelect = false;
+  bool fDoubleBuffered = false;
+  bool fKeepNodes = true;
+  DWORD fExtendedMask = 0;
+  DWORD fExtendedStyle = 0;
+  UINT fChangeDelay = 0;
+  TCustomImageList* fImages = nullptr;
+  TCustomImageList* fStateImages = nullptr;
+  TCanvas fCanvas;
+  TTreeNode* fSavedSelection = nullptr;
+  bool fInserting = false;
+
+  friend class TTreeNode;
+  friend class TTreeNodes;
+};
+
+}  // namespace ts
