@@ -111,6 +111,18 @@ TEST_F(ListViewTest, SortingByAComparisonReordersWindowAndItems) {
   EXPECT_EQ(list->GetItems().Item(4)->GetCaption(), L"item 0");
   list->CustomSort([](TListItem* a, TListItem* b) { return a->GetCaption().compare(b->GetCaption()); });
   EXPECT_EQ(TextAt(0), L"item 0");
+  int clicked = -1;
+  list->OnColumnClick = [&](TObject*, int column) { clicked = column; };
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = list->GetHandle();
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = 1;
+  SendMessageW(form.GetHandle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(clicked, 1);
+  list->SetColumnSortMark(1, smDescending);
+  EXPECT_EQ(list->GetColumnSortMark(1), smDescending);
+  EXPECT_EQ(list->GetColumnSortMark(0), smNone);
 }
 
 TEST_F(ListViewTest, CustomDrawColoursReachTheItem) {
