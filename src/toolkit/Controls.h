@@ -293,6 +293,26 @@ private:
   HWND fToolTip = nullptr;
 };
 
+// Suspends a window's drawing while many changes are made; brackets nest,
+// and the window is drawn again when the outermost one ends.
+class TRedrawBracket {
+public:
+  void Begin(HWND window) {
+    if (fCount++ == 0 && window != nullptr) SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  }
+  void End(HWND window) {
+    if (fCount == 0) return;
+    if (--fCount == 0 && window != nullptr) {
+      SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(window, nullptr, TRUE);
+    }
+  }
+  bool Active() const noexcept { return fCount > 0; }
+
+private:
+  int fCount = 0;
+};
+
 // The window class the toolkit's own windows share, registered on first use.
 const wchar_t* ToolkitWindowClass();
 

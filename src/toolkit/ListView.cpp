@@ -203,17 +203,9 @@ void TListItems::Clear() {
   fItems.clear();
 }
 
-void TListItems::BeginUpdate() {
-  if (fUpdateCount++ == 0 && fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, WM_SETREDRAW, FALSE, 0);
-}
+void TListItems::BeginUpdate() { fUpdate.Begin(fOwner.fHandle); }
 
-void TListItems::EndUpdate() {
-  if (fUpdateCount == 0) return;
-  if (--fUpdateCount == 0 && fOwner.HandleAllocated()) {
-    SendMessageW(fOwner.fHandle, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(fOwner.fHandle, nullptr, TRUE);
-  }
-}
+void TListItems::EndUpdate() { fUpdate.End(fOwner.fHandle); }
 
 // TListColumns
 
@@ -300,7 +292,7 @@ void TCustomListView::InitializeWindow() {
   for (int i = 0; i < fColumns.Count(); ++i) fColumns.InsertIntoWindow(i);
   SendMessageW(fHandle, WM_SETREDRAW, FALSE, 0);
   for (int i = 0; i < fItems.Count(); ++i) fItems.InsertIntoWindow(fItems.Item(i), i);
-  if (fItems.fUpdateCount == 0) SendMessageW(fHandle, WM_SETREDRAW, TRUE, 0);
+  if (!fItems.fUpdate.Active()) SendMessageW(fHandle, WM_SETREDRAW, TRUE, 0);
 }
 
 void TCustomListView::SaveWindowState() {

@@ -113,7 +113,7 @@ private:
 
   TCustomListView& fOwner;
   std::vector<std::unique_ptr<TListItem>> fItems;
-  int fUpdateCount = 0;
+  TRedrawBracket fUpdate;
 
   friend class TCustomListView;
   friend class TListItem;
@@ -244,7 +244,7 @@ protected:
   virtual void Delete(TListItem* item);
   virtual void InsertItem(TListItem* item);
   virtual bool CustomDrawItem(TListItem* item, TCustomDrawState state);
-  bool Updating() const noexcept { return fItems.fUpdateCount > 0; }
+  bool Updating() const noexcept { return fItems.fUpdate.Active(); }
 
 private:
   LRESULT HandleNotify(NMHDR* header);

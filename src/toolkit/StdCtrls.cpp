@@ -236,17 +236,9 @@ void TListBox::SetItemHeight(int value) {
   }
 }
 
-void TListBox::BeginUpdate() {
-  if (fUpdateCount++ == 0 && HandleAllocated()) SendMessageW(fHandle, WM_SETREDRAW, FALSE, 0);
-}
+void TListBox::BeginUpdate() { fUpdate.Begin(fHandle); }
 
-void TListBox::EndUpdate() {
-  if (fUpdateCount == 0) return;
-  if (--fUpdateCount == 0 && HandleAllocated()) {
-    SendMessageW(fHandle, WM_SETREDRAW, TRUE, 0);
-    Invalidate();
-  }
-}
+void TListBox::EndUpdate() { fUpdate.End(fHandle); }
 
 void TListBox::WndProc(TMessage& message) {
   if (message.Msg == CN_COMMAND) {

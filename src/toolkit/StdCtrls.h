@@ -152,7 +152,7 @@ private:
   std::unique_ptr<TListBoxStrings> fItems;
   int fItemHeight = 13;
   int fItemIndex = -1;
-  int fUpdateCount = 0;
+  TRedrawBracket fUpdate;
 
   friend class TListBoxStrings;
 };

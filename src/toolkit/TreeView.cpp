@@ -357,17 +357,9 @@ void TTreeNodes::Clear() {
   fRoots.clear();
 }
 
-void TTreeNodes::BeginUpdate() {
-  if (fUpdateCount++ == 0 && fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, WM_SETREDRAW, FALSE, 0);
-}
+void TTreeNodes::BeginUpdate() { fUpdate.Begin(fOwner.fHandle); }
 
-void TTreeNodes::EndUpdate() {
-  if (fUpdateCount == 0) return;
-  if (--fUpdateCount == 0 && fOwner.HandleAllocated()) {
-    SendMessageW(fOwner.fHandle, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(fOwner.fHandle, nullptr, TRUE);
-  }
-}
+void TTreeNodes::EndUpdate() { fUpdate.End(fOwner.fHandle); }
 
 int TTreeNodes::Count() const {
   int count = 0;

@@ -137,7 +137,7 @@ public:
   int TopCount() const noexcept { return static_cast<int>(fRoots.size()); }
   TTreeNode* Top(int index) const { return fRoots.at(static_cast<size_t>(index)).get(); }
   TCustomTreeView& GetOwner() const noexcept { return fOwner; }
-  bool Updating() const noexcept { return fUpdateCount > 0; }
+  bool Updating() const noexcept { return fUpdate.Active(); }
 
 private:
   std::vector<std::unique_ptr<TTreeNode>>& SiblingsOf(TTreeNode* parent);
@@ -147,7 +147,7 @@ private:
 
   TCustomTreeView& fOwner;
   std::vector<std::unique_ptr<TTreeNode>> fRoots;
-  int fUpdateCount = 0;
+  TRedrawBracket fUpdate;
 
   friend class TTreeNode;
   friend class TCustomTreeView;
