@@ -1,20 +1,26 @@
 #pragma once
-// Runs a scope with the process error mode SEM_FAILCRITICALERRORS, so that
-// touching removable or network media shows no platform box; the previous
-// mode comes back when the scope ends, also on failure.
+// Scopes of the process error mode. With SEM_FAILCRITICALERRORS touching
+// removable or network media shows no platform box.
 #include <windows.h>
 
 namespace ts {
 
-class TFailCriticalErrorsScope {
+// Runs a scope with a given process error mode; the previous mode comes back
+// when the scope ends, also on failure.
+class TErrorModeScope {
 public:
-  TFailCriticalErrorsScope() : fPrevious(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-  ~TFailCriticalErrorsScope() { SetErrorMode(fPrevious); }
-  TFailCriticalErrorsScope(const TFailCriticalErrorsScope&) = delete;
-  TFailCriticalErrorsScope& operator=(const TFailCriticalErrorsScope&) = delete;
+  explicit TErrorModeScope(UINT mode) : fPrevious(SetErrorMode(mode)) {}
+  ~TErrorModeScope() { SetErrorMode(fPrevious); }
+  TErrorModeScope(const TErrorModeScope&) = delete;
+  TErrorModeScope& operator=(const TErrorModeScope&) = delete;
 
 private:
   UINT fPrevious;
+};
+
+class TFailCriticalErrorsScope : public TErrorModeScope {
+public:
+  TFailCriticalErrorsScope() : TErrorModeScope(SEM_FAILCRITICALERRORS) {}
 };
 
 }  // namespace ts

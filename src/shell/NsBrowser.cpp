@@ -2,6 +2,7 @@
 // and the filter.
 #include "shell/NsBrowser.h"
 
+#include "shell/ErrorMode.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/LinkTarget.h"
 #include "shell/NetResource.h"
@@ -228,12 +229,11 @@ void TNsBrowser::SelectByName(const std::wstring& name) {
   if (!FShellFolder || !FFolderIdList) RaiseCannotFind(name);
   TPidl item;
   {
-    const UINT previousMode = fShowErrorMessages ? GetErrorMode() : SetErrorMode(SEM_FAILCRITICALERRORS);
+    TErrorModeScope errorMode(fShowErrorMessages ? GetErrorMode() : SEM_FAILCRITICALERRORS);
     std::wstring text = name;
     ULONG eaten = 0;
     ULONG attributes = 0;
     const HRESULT hr = FShellFolder->ParseDisplayName(nullptr, nullptr, text.data(), &eaten, item.Put(), &attributes);
-    if (!fShowErrorMessages) SetErrorMode(previousMode);
     if (FAILED(hr)) item.Reset();
   }
   if (item) {

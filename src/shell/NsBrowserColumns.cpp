@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "shell/ErrorMode.h"
 #include "shell/NsBrowser.h"
 #include "shell/StrRet.h"
 
@@ -24,14 +25,13 @@ bool TNsBrowser::GetDetailsInterface() {
 HRESULT TNsBrowser::GetDetailsOf(PCUITEMID_CHILD item, int col, SHELLDETAILS& details) {
   static_assert(sizeof(void*) != 4 || sizeof(SHELLDETAILS) == 272, "the details record has the platform's layout");
   details = SHELLDETAILS{};
-  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  TErrorModeScope errorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   HRESULT hr = E_FAIL;
   if (IShF2) hr = IShF2->GetDetailsOf(item, static_cast<UINT>(col), &details);
   if (FAILED(hr) && Ishd) {
     details = SHELLDETAILS{};
     hr = Ishd->GetDetailsOf(item, static_cast<UINT>(col), &details);
   }
-  SetErrorMode(previousMode);
   return hr;
 }
 

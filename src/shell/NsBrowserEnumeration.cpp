@@ -1,4 +1,5 @@
 // The browser object: enumerating the bound folder.
+#include "shell/ErrorMode.h"
 #include "shell/FilterPattern.h"
 #include "shell/NsBrowser.h"
 #include "toolkit/Strings.h"
@@ -9,16 +10,6 @@ namespace {
 
 constexpr SHCONTF kEnumerationFlags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;  // 0xE0
 
-class TErrorModeScope {
-public:
-  explicit TErrorModeScope(UINT mode) : fPrevious(SetErrorMode(mode)) {}
-  ~TErrorModeScope() { SetErrorMode(fPrevious); }
-  TErrorModeScope(const TErrorModeScope&) = delete;
-  TErrorModeScope& operator=(const TErrorModeScope&) = delete;
-
-private:
-  UINT fPrevious;
-};
 
 }  // namespace
 

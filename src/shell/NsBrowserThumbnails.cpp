@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "shell/ErrorMode.h"
 #include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
 #include "shell/NsSystemImageList.h"
@@ -102,7 +103,7 @@ std::unique_ptr<TBitmap> TNsBrowser::ThumbnailFromExtractor(int cx, int cy, int 
     extractor.Reset();
   }
   {
-    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    TFailCriticalErrorsScope errorMode;
     if (extractor) {
       std::vector<wchar_t> location(32767);
       DWORD priority = 2;
@@ -116,7 +117,6 @@ std::unique_ptr<TBitmap> TNsBrowser::ThumbnailFromExtractor(int cx, int cy, int 
         bitmap->AdoptHandle(handle);
       }
     }
-    SetErrorMode(previousMode);
   }
   if (!bitmap && pIconInstead) {
     TNsSystemImageList icons(nullptr);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "shell/ErrorMode.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
@@ -129,9 +130,8 @@ std::wstring TNsBrowser::GetInfoTip(bool UseSlowInfoTip) {
   PWSTR text = nullptr;
   HRESULT hr;
   {
-    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    TFailCriticalErrorsScope errorMode;
     hr = info->GetInfoTip(UseSlowInfoTip ? QITIPF_USESLOWTIP : 0, &text);
-    SetErrorMode(previousMode);
   }
   std::wstring tip;
   if (SUCCEEDED(hr) && text != nullptr) tip = text;

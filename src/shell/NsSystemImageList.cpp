@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "shell/ErrorMode.h"
 #include "shell/FileProbes.h"
 #include "shell/ShellFunctions.h"
 #include "shell/ShellGlobals.h"
@@ -22,10 +23,9 @@ std::atomic<int> gFolderIcon[2] = {-1, -1};
 constexpr GUID kIID_IImageList = {0x46eb5926, 0x582e, 0x4017, {0x9f, 0xdf, 0xe8, 0x99, 0x8d, 0xaa, 0x09, 0x50}};
 
 int IndexFromFileInfo(LPCWSTR path, DWORD attributes, UINT flags) {
-  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  TFailCriticalErrorsScope errorMode;
   SHFILEINFOW info{};
   const DWORD_PTR result = SHGetFileInfoW(path, attributes, &info, sizeof info, flags);
-  SetErrorMode(previousMode);
   return result != 0 ? info.iIcon : -1;
 }
 
