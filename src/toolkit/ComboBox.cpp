@@ -10,41 +10,10 @@ constexpr wchar_t kEditOwnerProperty[] = L"TsComboOwner";
 
 }  // namespace
 
-// TComboBoxStrings
-
-void TComboBoxStrings::Put(int index, const std::wstring& s) {
-  void* object = GetObject(index);
-  Delete(index);
-  InsertObject(index, s, object);
-}
-
-void TComboBoxStrings::InsertObject(int index, const std::wstring& s, void* object) {
-  TStringList::InsertObject(index, s, object);
-  if (fOwner.HandleAllocated())
-    SendMessageW(fOwner.fHandle, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
-}
-
-int TComboBoxStrings::AddObject(const std::wstring& s, void* object) {
-  const int index = TStringList::AddObject(s, object);
-  if (fOwner.HandleAllocated())
-    SendMessageW(fOwner.fHandle, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
-  return index;
-}
-
-void TComboBoxStrings::Delete(int index) {
-  TStringList::Delete(index);
-  if (fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
-}
-
-void TComboBoxStrings::Clear() {
-  TStringList::Clear();
-  if (fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, CB_RESETCONTENT, 0, 0);
-}
-
 // TCustomComboBox
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
-    : TWinControl(AOwner), fItems(std::make_unique<TComboBoxStrings>(*this)) {
+    : TWinControl(AOwner), fItems(std::make_unique<TWindowStrings>(*this, ComboBoxMessages)) {
   fWidth = 145;
   fHeight = 200;  // the drop-down part included
   fTabStop = true;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "toolkit/Controls.h"
+#include "toolkit/WindowStrings.h"
 
 namespace ts {
 
@@ -19,21 +20,6 @@ class TCustomComboBox;
 
 using TDrawItemEvent = std::function<void(TCustomComboBox* Control, int Index, const RECT& Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = std::function<void(TCustomComboBox* Control, int Index, int& Height)>;
-
-class TComboBoxStrings : public TStringList {
-  TS_CLASS(TComboBoxStrings, TStringList)
-
-public:
-  explicit TComboBoxStrings(TCustomComboBox& owner) : fOwner(owner) {}
-  void Put(int index, const std::wstring& s) override;
-  void InsertObject(int index, const std::wstring& s, void* object) override;
-  int AddObject(const std::wstring& s, void* object) override;
-  void Delete(int index) override;
-  void Clear() override;
-
-private:
-  TCustomComboBox& fOwner;
-};
 
 class TCustomComboBox : public TWinControl {
   TS_CLASS(TCustomComboBox, TWinControl)
@@ -78,7 +64,7 @@ protected:
 private:
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  std::unique_ptr<TComboBoxStrings> fItems;
+  std::unique_ptr<TWindowStrings> fItems;
   TComboBoxStyle fStyle = csDropDown;
   int fItemIndex = -1;
   int fItemHeight = 16;
@@ -87,7 +73,6 @@ private:
   WNDPROC fEditDefProc = nullptr;
   TCanvas fCanvas;
 
-  friend class TComboBoxStrings;
 };
 
 }  // namespace ts

@@ -661,23 +661,12 @@ LRESULT TCustomListView::HandleNotify(NMHDR* header) {
       return 0;
     }
     case NM_CUSTOMDRAW: {
-      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
       if (!OnCustomDrawItem) return CDRF_DODEFAULT;
-      if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-      if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-      auto* item = reinterpret_cast<TListItem*>(draw->nmcd.lItemlParam);
-      TCustomDrawState state;
-      if (draw->nmcd.uItemState & CDIS_SELECTED) state.Include(cdsSelected);
-      if (draw->nmcd.uItemState & CDIS_FOCUS) state.Include(cdsFocused);
-      if (draw->nmcd.uItemState & CDIS_HOT) state.Include(cdsHot);
-      fCanvas.SetHandle(draw->nmcd.hdc);
-      fCanvas.FontColor = GetFont().GetColor();
-      fCanvas.Brush.Color = GetColor();
-      const bool defaultDraw = CustomDrawItem(item, state);
-      draw->clrText = ColorToRGB(fCanvas.FontColor);
-      draw->clrTextBk = ColorToRGB(fCanvas.Brush.Color);
-      fCanvas.SetHandle(nullptr);
-      return defaultDraw ? CDRF_NEWFONT : CDRF_SKIPDEFAULT;
+      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+      return AnswerItemCustomDraw(draw->nmcd, draw->clrText, draw->clrTextBk, fCanvas, GetFont().GetColor(), GetColor(),
+                                  [this](LPARAM item, TCustomDrawState state) {
+                                    return CustomDrawItem(reinterpret_cast<TListItem*>(item), state);
+                                  });
     }
     default:
       return 0;

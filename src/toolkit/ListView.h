@@ -15,6 +15,7 @@
 
 #include "toolkit/Alignment.h"
 #include "toolkit/Controls.h"
+#include "toolkit/CustomDraw.h"
 #include "toolkit/ImageList.h"
 
 namespace ts {
@@ -27,8 +28,6 @@ enum TItemChange : uint8_t { ctText, ctImage, ctState };
 enum TDisplayCode : uint8_t { drBounds, drIcon, drLabel, drSelectBounds };
 enum TSearchDirection : uint8_t { sdAll, sdAbove, sdBelow, sdLeft, sdRight };
 enum TSortMark : uint8_t { smNone, smAscending, smDescending };
-enum TCustomDrawStateFlag : uint8_t { cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsHot };
-using TCustomDrawState = TSet<TCustomDrawStateFlag, uint8_t>;
 
 class TListItem : public TObject {
   TS_CLASS(TListItem, TObject)

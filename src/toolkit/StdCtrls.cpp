@@ -154,44 +154,9 @@ void TMemo::SetScrollBars(TScrollStyle value) {
   RecreateWnd();
 }
 
-// TListBoxStrings
-
-void TListBoxStrings::Put(int index, const std::wstring& s) {
-  TStringList::Put(index, s);
-  if (fOwner.HandleAllocated()) {
-    const int selected = fOwner.GetItemIndex();
-    SendMessageW(fOwner.fHandle, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-    SendMessageW(fOwner.fHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
-    if (selected == index) fOwner.SetItemIndex(index);
-  }
-}
-
-void TListBoxStrings::InsertObject(int index, const std::wstring& s, void* object) {
-  TStringList::InsertObject(index, s, object);
-  if (fOwner.HandleAllocated())
-    SendMessageW(fOwner.fHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
-}
-
-int TListBoxStrings::AddObject(const std::wstring& s, void* object) {
-  const int index = TStringList::AddObject(s, object);
-  if (fOwner.HandleAllocated())
-    SendMessageW(fOwner.fHandle, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
-  return index;
-}
-
-void TListBoxStrings::Delete(int index) {
-  TStringList::Delete(index);
-  if (fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-}
-
-void TListBoxStrings::Clear() {
-  TStringList::Clear();
-  if (fOwner.HandleAllocated()) SendMessageW(fOwner.fHandle, LB_RESETCONTENT, 0, 0);
-}
-
 // TListBox
 
-TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), fItems(std::make_unique<TListBoxStrings>(*this)) {
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), fItems(std::make_unique<TWindowStrings>(*this, ListBoxMessages)) {
   fWidth = 121;
   fHeight = 97;
   fTabStop = true;

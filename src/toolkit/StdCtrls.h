@@ -7,6 +7,7 @@
 
 #include "toolkit/ComponentStreaming.h"
 #include "toolkit/Controls.h"
+#include "toolkit/WindowStrings.h"
 
 namespace ts {
 
@@ -100,24 +101,6 @@ private:
   bool fUpdatingLines = false;
 };
 
-class TListBox;
-
-// The lines of a list box, kept in its window.
-class TListBoxStrings : public TStringList {
-  TS_CLASS(TListBoxStrings, TStringList)
-
-public:
-  explicit TListBoxStrings(TListBox& owner) : fOwner(owner) {}
-  void Put(int index, const std::wstring& s) override;
-  void InsertObject(int index, const std::wstring& s, void* object) override;
-  int AddObject(const std::wstring& s, void* object) override;
-  void Delete(int index) override;
-  void Clear() override;
-
-private:
-  TListBox& fOwner;
-};
-
 // A list of lines with a selected line, its platform type-ahead and double
 // click; streamable, with the properties a form stores for it.
 class TListBox : public TWinControl, public IStreamableComponent {
@@ -149,12 +132,11 @@ protected:
   void SaveWindowState() override;
 
 private:
-  std::unique_ptr<TListBoxStrings> fItems;
+  std::unique_ptr<TWindowStrings> fItems;
   int fItemHeight = 13;
   int fItemIndex = -1;
   TRedrawBracket fUpdate;
 
-  friend class TListBoxStrings;
 };
 
 }  // namespace ts

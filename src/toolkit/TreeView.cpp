@@ -674,22 +674,12 @@ LRESULT TCustomTreeView::HandleNotify(NMHDR* header) {
     case TVN_DELETEITEMW:
       return 0;  // the nodes report their own end
     case NM_CUSTOMDRAW: {
-      auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
       if (!OnCustomDrawItem) return CDRF_DODEFAULT;
-      if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-      if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-      TCustomDrawState state;
-      if (draw->nmcd.uItemState & CDIS_SELECTED) state.Include(cdsSelected);
-      if (draw->nmcd.uItemState & CDIS_FOCUS) state.Include(cdsFocused);
-      if (draw->nmcd.uItemState & CDIS_HOT) state.Include(cdsHot);
-      fCanvas.SetHandle(draw->nmcd.hdc);
-      fCanvas.FontColor = GetFont().GetColor();
-      fCanvas.Brush.Color = GetColor();
-      const bool defaultDraw = CustomDrawItem(NodeOf(draw->nmcd.lItemlParam), state);
-      draw->clrText = ColorToRGB(fCanvas.FontColor);
-      draw->clrTextBk = ColorToRGB(fCanvas.Brush.Color);
-      fCanvas.SetHandle(nullptr);
-      return defaultDraw ? CDRF_NEWFONT : CDRF_SKIPDEFAULT;
+      auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
+      return AnswerItemCustomDraw(draw->nmcd, draw->clrText, draw->clrTextBk, fCanvas, GetFont().GetColor(), GetColor(),
+                                  [this](LPARAM item, TCustomDrawState state) {
+                                    return CustomDrawItem(NodeOf(item), state);
+                                  });
     }
     default:
       return 0;

@@ -16,7 +16,7 @@
 
 #include "toolkit/Controls.h"
 #include "toolkit/ImageList.h"
-#include "toolkit/ListView.h"
+#include "toolkit/CustomDraw.h"
 
 namespace ts {
 
