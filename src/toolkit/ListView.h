@@ -269,8 +269,6 @@ private:
   TCustomImageList* fLargeImages = nullptr;
   TCustomImageList* fStateImages = nullptr;
   TCanvas fCanvas;
-  std::vector<TListItem*> fSelectedAtSave;
-  std::wstring fTextBuffer;
   bool fDeleting = false;
 
   friend class TListItem;
