@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "shell/ItemIdListPaths.h"
+#include "shell/SameItem.h"
 #include "shell/ShellFunctions.h"
 #include "shell/ShellGlobals.h"
 #include "toolkit/Synchronize.h"
@@ -145,7 +146,7 @@ void TNsShellChangeNotifier::ReceiveChange(WPARAM wParam, LPARAM lParam) {
   // The same change for the same item again within 2.5 s is an echo; the
   // desktop's own changes are never.
   if (number == PrevEvent && pidl1 != nullptr && prev_pidl_1 && GetItemIdCount(pidl1) > 0 &&
-      DesktopFolder != nullptr && HRESULT_CODE(DesktopFolder->CompareIDs(0, pidl1, prev_pidl_1.Get())) == 0 &&
+      SameItemIdList(pidl1, prev_pidl_1.Get()) &&
       now - PrevTicks < 2500)
     return;
 

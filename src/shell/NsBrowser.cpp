@@ -8,6 +8,7 @@
 #include "shell/NetResource.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PathClassification.h"
+#include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SystemErrorText.h"
 #include "toolkit/Application.h"
@@ -76,32 +77,30 @@ void TNsBrowser::SetFolderIdList(PCItemIDList value) {
 void TNsBrowser::BindFolder(PCItemIDList value) {
   // The caller's list may be one of ours that the steps below free.
   TPidl list(CopyItemIdList(value));
+  // The new folder is bound before anything is dropped, so that a folder
+  // that cannot be opened leaves the browser where it was: folder, item and
+  // enumeration alike.
+  TComPtr<IShellFolder> folder;
+  if (list) {
+    if (SameItemIdList(list.Get(), DesktopItemIdList)) {
+      folder = TComPtr<IShellFolder>(DesktopFolder);
+      list.Reset(CopyItemIdList(DesktopItemIdList));
+    } else {
+      HRESULT hr = E_UNEXPECTED;
+      if (DesktopFolder != nullptr)
+        hr = DesktopFolder->BindToObject(list.Get(), nullptr, IID_IShellFolder, folder.PutVoid());
+      if (!folder) {
+        if (SUCCEEDED(hr)) hr = E_NOINTERFACE;
+        throw ENsBrowserError(
+            L"RizezIvoruvi.SetFolderIDList: Desktop.BindToObject: Could not get IShellFolder interface. (" +
+            GetSystemErrorText(static_cast<int>(hr)) + L")");
+      }
+    }
+  }
   Ishd.Reset();
   IShF2.Reset();
   TriedIshd = false;
-  FFolderIdList.Reset();
   fSpecialFolder = SF_INVALID;
-  FDirectoryUpToDate = false;
-  if (!list) {
-    SetShellFolder(nullptr);
-    SetCurrentItem(nullptr);
-    return;
-  }
-  TComPtr<IShellFolder> folder;
-  if (DesktopFolder != nullptr && DesktopItemIdList != nullptr &&
-      HRESULT_CODE(DesktopFolder->CompareIDs(0, list.Get(), DesktopItemIdList)) == 0) {
-    folder = TComPtr<IShellFolder>(DesktopFolder);
-    list.Reset(CopyItemIdList(DesktopItemIdList));
-  } else {
-    HRESULT hr = E_UNEXPECTED;
-    if (DesktopFolder != nullptr) hr = DesktopFolder->BindToObject(list.Get(), nullptr, IID_IShellFolder, folder.PutVoid());
-    if (!folder) {
-      if (SUCCEEDED(hr)) hr = E_NOINTERFACE;
-      throw ENsBrowserError(
-          L"RizezIvoruvi.SetFolderIDList: Desktop.BindToObject: Could not get IShellFolder interface. (" +
-          GetSystemErrorText(static_cast<int>(hr)) + L")");
-    }
-  }
   SetShellFolder(folder.Get());
   FFolderIdList = std::move(list);
   SetCurrentItem(nullptr);
@@ -272,12 +271,9 @@ bool TNsBrowser::SelectParent() {
 
 bool TNsBrowser::BrowseObject() {
   if (!IsFolder()) return false;
+  // A folder that cannot be opened raises, and the browser stays where it is.
   TPidl target(CopyItemIdList(GetAbsoluteItemIdList()));
-  try {
-    SetFolderIdList(target.Get());
-  } catch (const ENsBrowserError&) {
-    return false;
-  }
+  SetFolderIdList(target.Get());
   return FShellFolder && FFolderIdList;
 }
 

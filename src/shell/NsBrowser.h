@@ -83,8 +83,11 @@ public:
   TNsShellFolder GetSpecialObject() { return IsSpecialObject(); }
   void SetSpecialObject(TNsShellFolder value);
 
-  // Navigation.
+  // Navigation. Binding a folder that cannot be opened raises ENsBrowserError
+  // and leaves the previous binding (folder, item, enumeration) in place.
   bool SelectParent();
+  // Enters the current item when it is a folder; false for other items.
+  // Raises ENsBrowserError when the folder cannot be opened.
   bool BrowseObject();
   bool CheckIfValid(bool pFolderOnly);
   // The next item of the bound folder that passes the filters; false at the
@@ -155,6 +158,9 @@ private:
   bool GetDetailsInterface();
   HRESULT GetDetailsOf(PCUITEMID_CHILD item, int col, SHELLDETAILS& details);
   void CollectMultiObjectItems(std::vector<TPidl>& items);
+  // One MultiObjects entry as a list relative to the folder bound afterwards;
+  // null when it is not found.
+  PItemIDList ResolveMultiObject(const std::wstring& entry);
   std::unique_ptr<TBitmap> ThumbnailFromImageFactory(int cx, int cy, int pWidth, int pHeight, bool pIconInstead);
   std::unique_ptr<TBitmap> ThumbnailFromExtractor(int cx, int cy, int pWidth, int pHeight, bool pIconInstead);
   void DropEnumeration() { Objects.Reset(); }

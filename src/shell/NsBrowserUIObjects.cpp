@@ -8,6 +8,7 @@
 #include "shell/NsBrowserError.h"
 #include "shell/PathClassification.h"
 #include "shell/PathDataObjects.h"
+#include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 #include "toolkit/FilePaths.h"
 
@@ -29,36 +30,56 @@ private:
 
 }  // namespace
 
+PItemIDList TNsBrowser::ResolveMultiObject(const std::wstring& entry) {
+  TPidl list;
+  if (IsDriveOrUNCPath(entry) && !IsRootPath(entry)) {
+    const std::wstring root = IncludeTrailingPathDelimiter(PathDrivePart(entry));
+    try {
+      SetFolder(root);
+      list.Reset(PathToItemIdList(FShellFolder.Get(), entry.substr(root.size())));
+    } catch (const ENsBrowserError&) {
+      list.Reset();
+    }
+  } else {
+    list.Reset(PathToItemIdList(FShellFolder.Get(), entry));
+  }
+  if (!list) {
+    try {
+      SetObjectName(entry);
+      list.Reset(CopyItemIdList(FItemIDList.Get()));
+    } catch (const ENsBrowserError&) {
+      list.Reset();
+    }
+  }
+  return list.Release();
+}
+
 void TNsBrowser::CollectMultiObjectItems(std::vector<TPidl>& items) {
+  // All items of one request are relative to one folder: the one the first
+  // entry was found in. Finding a later entry may bind another folder (its
+  // drive or share root, or its own folder); its list is then taken relative
+  // to that first folder, and an entry that does not lie below it (another
+  // drive or share) cannot be part of the request and goes like an entry
+  // that is not found.
+  TPidl base;
   for (int i = 0; i < FMultiObjects->GetCount();) {
-    const std::wstring entry = FMultiObjects->Get(i);
-    TPidl list;
-    if (IsDriveOrUNCPath(entry) && !IsRootPath(entry)) {
-      const std::wstring root = IncludeTrailingPathDelimiter(PathDrivePart(entry));
-      try {
-        SetFolder(root);
-        list.Reset(PathToItemIdList(FShellFolder.Get(), entry.substr(root.size())));
-      } catch (const ENsBrowserError&) {
-        list.Reset();
-      }
-    } else {
-      list.Reset(PathToItemIdList(FShellFolder.Get(), entry));
-    }
-    if (!list) {
-      try {
-        SetObjectName(entry);
-        list.Reset(CopyItemIdList(FItemIDList.Get()));
-      } catch (const ENsBrowserError&) {
-        list.Reset();
-      }
-      if (!list) {
-        FMultiObjects->Delete(i);
-        continue;
+    TPidl item(ResolveMultiObject(FMultiObjects->Get(i)));
+    if (item && FFolderIdList) {
+      if (!base) {
+        base.Reset(CopyItemIdList(FFolderIdList.Get()));
+      } else if (!SameItemIdList(FFolderIdList.Get(), base.Get())) {
+        TPidl absolute(ConcatItemIdLists(FFolderIdList.Get(), item.Get()));
+        item.Reset(RelativeItemIdList(base.Get(), absolute.Get()));
       }
     }
-    items.push_back(std::move(list));
+    if (!item) {
+      FMultiObjects->Delete(i);
+      continue;
+    }
+    items.push_back(std::move(item));
     ++i;
   }
+  if (base && !SameItemIdList(FFolderIdList.Get(), base.Get())) BindFolder(base.Get());
 }
 
 TComPtr<IUnknown> TNsBrowser::GetUIObject(REFIID riid) {
@@ -87,8 +108,7 @@ TComPtr<IUnknown> TNsBrowser::GetUIObject(REFIID riid) {
     ~TRestore() {
       if (!Active) return;
       try {
-        if (Folder && (!Browser.FFolderIdList || DesktopFolder == nullptr ||
-                       HRESULT_CODE(DesktopFolder->CompareIDs(0, Folder.Get(), Browser.FFolderIdList.Get())) != 0))
+        if (Folder && !SameItemIdList(Folder.Get(), Browser.FFolderIdList.Get()))
           Browser.BindFolder(Folder.Get());
       } catch (...) {
         // The old folder cannot be bound again: stay where the entries led.

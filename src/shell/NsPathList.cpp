@@ -54,24 +54,42 @@ int TNsPathList::Add(const std::wstring& S) {
     return -1;
   }
   if (IsNetworkPath(path)) fContainsNetworkPath = true;
-  if (index >= 0 && OnAdd) OnAdd(S, index);
+  if (index >= 0 && OnAdd) {
+    // The hook may change the list (the notifier's drops its implicit entry):
+    // the caller gets where the entry is afterwards, or -1 when it is gone.
+    TTrackedIndex tracked(*this, index);
+    OnAdd(S, index);
+    index = tracked.Index;
+    // Moved in a way no index follows (a sorted insertion, a clear): look.
+    if (index >= 0 && (index >= GetCount() || CompareStrings(Get(index), path) != 0)) index = IndexOf(path);
+  }
   return index;
 }
 
 void TNsPathList::Put(int Index, const std::wstring& S) {
-  if (OnRemove) OnRemove(Get(Index), Index);
+  // Refused before anybody hears of a removal.
+  if (GetSorted()) SortedListError();
+  const std::wstring old = Get(Index);
+  if (OnRemove) OnRemove(old, Index);
   TStringList::Put(Index, S);
   if (OnAdd) OnAdd(S, Index);
 }
 
 void TNsPathList::InsertObject(int Index, const std::wstring& S, void* AObject) {
   TStringList::InsertObject(Index, S, AObject);
+  for (int* tracked : fTrackedIndexes)
+    if (*tracked >= Index) ++*tracked;
   if (OnAdd) OnAdd(S, Index);
 }
 
 void TNsPathList::Delete(int Index) {
   if (OnRemove) OnRemove(Get(Index), Index);
   TStringList::Delete(Index);
+  for (int* tracked : fTrackedIndexes)
+    if (*tracked == Index)
+      *tracked = -1;
+    else if (*tracked > Index)
+      --*tracked;
 }
 
 void TNsPathList::Remove(const std::wstring& str) {

@@ -5,6 +5,7 @@
 // the zero-separated form the platform's file operations take.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "shell/WideStringBuilder.h"
 #include "toolkit/StringList.h"
@@ -25,7 +26,8 @@ public:
   explicit TNsPathList(const std::wstring& InitialValue);
   ~TNsPathList() override = default;
 
-  // Answers the entry's index, or -1 when the path is refused.
+  // Answers the entry's index (where it stands once OnAdd has run), or -1
+  // when the path is refused.
   int Add(const std::wstring& S) override;
   void Put(int Index, const std::wstring& S) override;
   void InsertObject(int Index, const std::wstring& S, void* AObject) override;
@@ -58,7 +60,19 @@ protected:
   void Changed() override;
 
 private:
+  // An index that follows the insertions and deletions made while it lives.
+  struct TTrackedIndex {
+    TTrackedIndex(TNsPathList& list, int index) : List(list), Index(index) { List.fTrackedIndexes.push_back(&Index); }
+    ~TTrackedIndex() { std::erase(List.fTrackedIndexes, &Index); }
+    TTrackedIndex(const TTrackedIndex&) = delete;
+    TTrackedIndex& operator=(const TTrackedIndex&) = delete;
+    TNsPathList& List;
+    int Index;
+  };
+
   void ApplySettings();
+
+  std::vector<int*> fTrackedIndexes;
 
   TWideStringBuilder fWideStringBuilder;
   bool fStringPointerValid = false;

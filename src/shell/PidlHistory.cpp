@@ -1,32 +1,29 @@
 #include "shell/PidlHistory.h"
 
-#include "shell/ShellGlobals.h"
+#include "shell/SameItem.h"
 
 namespace ts {
 
-TPidlHistory::~TPidlHistory() { TPidlHistory::Clear(); }
+// The base's destructor no longer reaches this class's Notify.
+TPidlHistory::~TPidlHistory() { Clear(); }
+
+void TPidlHistory::Notify(void* item, TListNotification action) {
+  if (action == lnDeleted) CoTaskMemFree(item);
+  TList::Notify(item, action);
+}
 
 void TPidlHistory::Add(PItemIDList pidl) {
   if (pidl == nullptr) return;
   TPidl entry(pidl);
-  if (GetCount() > 0 && fPosition >= 0 && fPosition < GetCount() && DesktopFolder != nullptr &&
-      HRESULT_CODE(DesktopFolder->CompareIDs(0, pidl, static_cast<PCItemIDList>(Get(fPosition)))) == 0)
+  if (fPosition >= 0 && fPosition < GetCount() &&
+      SameItemIdList(pidl, static_cast<PCItemIDList>(Get(fPosition))))
     return;  // the same item: released with entry
   for (int i = GetCount() - 1; i > fPosition && i >= 0; --i) Delete(i);
   TList::Add(entry.Release());
   fPosition = GetCount() - 1;
 }
 
-void TPidlHistory::Delete(int Index) {
-  auto* list = static_cast<PItemIDList>(Get(Index));
-  TList::Delete(Index);
-  CoTaskMemFree(list);
-}
-
-void TPidlHistory::Clear() {
-  while (GetCount() > 0) Delete(GetCount() - 1);
-  TList::Clear();
-}
+void TPidlHistory::Delete(int Index) { TList::Delete(Index); }
 
 void TPidlHistory::MoveForward(int Delta) {
   for (int i = 0; i < Delta && fPosition < GetCount() - 1; ++i) ++fPosition;

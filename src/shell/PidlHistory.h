@@ -1,6 +1,11 @@
 #pragma once
 // The back and forward history of the folders a view has shown: absolute
 // identifier lists, all owned by the history, and the current position.
+//
+// The history owns its entries through the list's notification, so every
+// way an entry leaves (Delete, Remove, Put, SetCount, Clear, destruction),
+// also through a plain TList reference, frees it. Extract is the one way to
+// take an entry out alive: the caller then owns it.
 #include "shell/ItemIdList.h"
 #include "toolkit/List.h"
 
@@ -20,12 +25,14 @@ public:
   virtual void Delete(int Index);
   virtual void MoveForward(int Delta);
   virtual void MoveBack(int Delta);
-  void Clear() override;
 
   int GetPosition() const noexcept { return fPosition; }
   void SetPosition(int value) noexcept { fPosition = value; }
   // Lent: the history keeps it. Raises the list's index error when empty.
   PCItemIDList GetCurrentItemIDList() const;
+
+protected:
+  void Notify(void* item, TListNotification action) override;
 
 private:
   int fPosition = 0;

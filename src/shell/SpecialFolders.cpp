@@ -1,6 +1,7 @@
 #include "shell/SpecialFolders.h"
 
 #include "shell/ItemIdListPaths.h"
+#include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 
 namespace ts {
@@ -49,11 +50,6 @@ PItemIDList LocateSpecialFolder(TNsShellFolder folder) {
   return list;
 }
 
-bool SameItem(PCItemIDList a, PCItemIDList b) {
-  if (DesktopFolder == nullptr || a == nullptr || b == nullptr) return false;
-  return DesktopFolder->CompareIDs(0, a, b) == S_OK;
-}
-
 }  // namespace
 
 HRESULT PlatformSpecialFolderLocation(int csidl, PItemIDList* list) {
@@ -94,7 +90,7 @@ TNsShellFolder GetSpecialFolderOfItemIdList(PCItemIDList list, TNsShellFolders c
     auto folder = static_cast<TNsShellFolder>(value);
     if (!candidates.Empty() && !candidates.Contains(folder)) continue;
     TPidl folderList(LocateSpecialFolder(folder));
-    if (folderList && SameItem(list, folderList.Get())) return folder;
+    if (folderList && SameItemIdList(list, folderList.Get())) return folder;
   }
   return SF_FILESYSTEMFOLDER;
 }
@@ -104,7 +100,7 @@ bool IsNetworkItem(PCItemIDList list) {
   TPidl network(LocateSpecialFolder(SF_NETWORK));
   if (!network) return false;
   TPidl first(GetItemIdAt(list, 0));
-  return first && SameItem(first.Get(), network.Get());
+  return first && SameItemIdList(first.Get(), network.Get());
 }
 
 }  // namespace ts

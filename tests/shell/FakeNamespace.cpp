@@ -143,10 +143,35 @@ private:
   std::wstring fTip;
 };
 
+class TFakeIconOverlay : public TFakeUnknown<IShellIconOverlay> {
+public:
+  TFakeIconOverlay(TFakeNamespace& space, TFakeItem& folder) : fSpace(space), fFolder(folder) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    return Answer(iid, IID_IShellIconOverlay, object);
+  }
+  HRESULT STDMETHODCALLTYPE GetOverlayIndex(PCUITEMID_CHILD list, int* index) override {
+    TFakeItem* item = fSpace.Resolve(fFolder, list);
+    if (item == nullptr || item->OverlayIndex <= 0) return E_FAIL;
+    *index = item->OverlayIndex;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetOverlayIconIndex(PCUITEMID_CHILD, int*) override { return E_NOTIMPL; }
+
+private:
+  TFakeNamespace& fSpace;
+  TFakeItem& fFolder;
+};
+
 class TFakeFolder : public TFakeUnknown<IShellFolder2> {
 public:
   TFakeFolder(TFakeNamespace& space, TFakeItem& item) : fSpace(space), fItem(item) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IShellIconOverlay)) {
+      *object = nullptr;
+      if (!fItem.OffersOverlays) return E_NOINTERFACE;
+      *object = static_cast<IShellIconOverlay*>(new TFakeIconOverlay(fSpace, fItem));
+      return S_OK;
+    }
     if (IsEqualIID(iid, IID_IShellFolder2) && !fItem.OffersFolder2) return Answer(iid, IID_IShellFolder, object);
     return Answer(iid, IsEqualIID(iid, IID_IShellFolder2) ? IID_IShellFolder2 : IID_IShellFolder, object);
   }
@@ -207,6 +232,7 @@ public:
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    if (fSpace.CompareIDsFails) return fSpace.CompareIDsAnswer;
     // Item by item, by number.
     while (a != nullptr && b != nullptr && a->mkid.cb != 0 && b->mkid.cb != 0) {
       const uint32_t idA = TFakeNamespace::FirstId(a), idB = TFakeNamespace::FirstId(b);
@@ -239,6 +265,12 @@ public:
   HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID iid, UINT*,
                                           void** object) override {
     fSpace.Counters.LastUIObjectCount = count;
+    fSpace.Counters.LastUIObjectFolder = fItem.Id;
+    fSpace.Counters.LastUIObjectItems.clear();
+    for (UINT i = 0; i < count; ++i) {
+      TFakeItem* item = fSpace.Resolve(fItem, items[i]);
+      fSpace.Counters.LastUIObjectItems.push_back(item != nullptr ? item->Id : 0);
+    }
     *object = nullptr;
     if (!IsEqualIID(iid, IID_IQueryInfo) || count != 1) return E_NOINTERFACE;
     TFakeItem* item = fSpace.Resolve(fItem, items[0]);

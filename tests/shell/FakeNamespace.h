@@ -43,6 +43,10 @@ struct TFakeItem {
   bool DetailsFail = false;
   ULONG DefaultSortColumn = 0;
   std::vector<std::wstring> ColumnTexts;  // this item's text per column
+  // As a folder: whether it offers IShellIconOverlay. As an item: the
+  // 1-based overlay index that source answers; 0 or less makes it fail.
+  bool OffersOverlays = false;
+  int OverlayIndex = 0;
 };
 
 struct TFakeCounters {
@@ -53,6 +57,10 @@ struct TFakeCounters {
   int SpecialFolderLookups = 0;
   int CreateViewObject = 0;
   UINT LastUIObjectCount = 0;
+  // The folder the last UI object was asked of, and the items it was asked
+  // for (0 for an item that folder does not hold).
+  uint32_t LastUIObjectFolder = 0;
+  std::vector<uint32_t> LastUIObjectItems;
   DWORD LastInfoTipFlags = 0;
 };
 
@@ -73,6 +81,9 @@ public:
   PItemIDList AbsoluteList(const TFakeItem& item) const;
 
   TFakeCounters Counters;
+  // What every folder's CompareIDs answers instead of comparing, when set.
+  HRESULT CompareIDsAnswer = S_OK;
+  bool CompareIDsFails = false;
 
   // Used by the fake COM objects.
   TFakeItem* Resolve(TFakeItem& start, PCUIDLIST_RELATIVE list) const;

@@ -127,6 +127,36 @@ TEST_F(NsBrowserColumnsFakeTest, MultiObjectsThatDoNotResolveAreDroppedAndTheLis
   EXPECT_EQ(space.Counters.LastInfoTipFlags, 0u);
 }
 
+TEST_F(NsBrowserColumnsFakeTest, OneRequestCoversTheItemsOfOneFolderOnly) {
+  TFakeItem& otherDrive = space.Add(space.Desktop(), L"D:", kFsFolder, L"D:\\");
+  TFakeItem& away = space.Add(otherDrive, L"away.txt", SFGAO_FILESYSTEM, L"D:\\away.txt");
+  TFakeItem& hidden = space.Add(*folder, L"Virtual", SFGAO_FOLDER, L"C:\\Data\\Virtual");
+  hidden.Parseable = false;  // found only by enumerating its folder
+  const uint32_t notes = folder->Children[0]->Id, letter = folder->Children[1]->Id;
+  TNsBrowser browser(nullptr);
+  Bind(browser);
+  browser.SetObjectName(L"letter.doc");
+
+  // The first entry's drive decides; the entry on another drive goes, and
+  // the one found in its own folder is taken relative to the drive too.
+  TStringList* multi = browser.GetMultiObjects();
+  for (const wchar_t* entry : {L"C:\\Data\\notes.txt", L"D:\\away.txt", L"C:\\Data\\Virtual", L"C:\\Data\\letter.doc"})
+    multi->Add(entry);
+  EXPECT_FALSE(browser.GetUIObject(IID_IContextMenu));
+  EXPECT_EQ(space.Counters.LastUIObjectFolder, drive->Id);
+  EXPECT_EQ(space.Counters.LastUIObjectItems, (std::vector<uint32_t>{notes, hidden.Id, letter}));
+  EXPECT_EQ(multi->GetCount(), 0);
+  EXPECT_EQ(browser.GetFolder(), L"C:\\Data\\");
+  EXPECT_EQ(browser.GetObjectName(), L"letter.doc");
+
+  multi->Add(L"D:\\away.txt");
+  multi->Add(L"C:\\Data\\notes.txt");
+  EXPECT_FALSE(browser.GetUIObject(IID_IContextMenu));
+  EXPECT_EQ(space.Counters.LastUIObjectFolder, otherDrive.Id);
+  EXPECT_EQ(space.Counters.LastUIObjectItems, (std::vector<uint32_t>{away.Id}));
+  EXPECT_EQ(browser.GetFolder(), L"C:\\Data\\");
+}
+
 TEST_F(NsBrowserColumnsFakeTest, UIObjectsNeedABoundFolder) {
   TNsBrowser browser(nullptr);
   browser.GetMultiObjects()->Add(L"x");

@@ -98,12 +98,26 @@ TEST_F(NsBrowserFakeTest, BindingCopiesListsAndLendsTheAbsoluteOne) {
   EXPECT_EQ(other.GetObjectName(), L"notes.txt");
 }
 
-TEST_F(NsBrowserFakeTest, AFailedBindRaisesAndKeepsOnlyThePreviousFolderInterface) {
+// What a browser holds, to compare before and after an operation.
+struct TBinding {
+  std::wstring Folder, Item;
+  IShellFolder* Interface;
+  bool Valid;
+  bool operator==(const TBinding&) const = default;
+};
+
+TBinding BindingOf(TNsBrowser& browser) {
+  return {browser.GetFolder(), browser.GetObjectName(), browser.GetShellFolder(), browser.CheckIfValid(false)};
+}
+
+TEST_F(NsBrowserFakeTest, AFolderThatCannotBeBoundRaisesAndLeavesTheBrowserWhereItWas) {
   TFakeItem& broken = space.Add(*data, L"Broken", kFsFolder, L"C:\\Data\\Broken");
   broken.BindFails = true;
+  space.Add(broken, L"inside.txt", kFsFile, L"C:\\Data\\Broken\\inside.txt");
   TNsBrowser browser(nullptr);
   Bind(browser, *data);
-  IShellFolder* before = browser.GetShellFolder();
+  ASSERT_TRUE(browser.Next());  // notes.txt: an enumeration is running
+  const TBinding before = BindingOf(browser);
   try {
     Bind(browser, broken);
     FAIL() << "no error";
@@ -113,10 +127,42 @@ TEST_F(NsBrowserFakeTest, AFailedBindRaisesAndKeepsOnlyThePreviousFolderInterfac
               0u);
     EXPECT_EQ(e.Message().back(), L')');
   }
-  EXPECT_EQ(browser.GetShellFolder(), before);
-  TPidl held(browser.GetFolderIdList());
-  EXPECT_FALSE(held);
-  EXPECT_FALSE(browser.CheckIfValid(true));
+  EXPECT_EQ(BindingOf(browser), before);
+  TPidl held(browser.GetFolderIdList()), expected(space.AbsoluteList(*data));
+  EXPECT_EQ(DesktopFolder->CompareIDs(0, held.Get(), expected.Get()), S_OK);
+  // The enumeration goes on where it was.
+  ASSERT_TRUE(browser.Next());
+  EXPECT_EQ(browser.GetObjectName(), L"Sub");
+
+  // The same through the absolute list of an item inside it, and through a
+  // special folder (whose errors are swallowed).
+  TPidl inside(space.AbsoluteList(*broken.Children[0]));
+  const TBinding atSub = BindingOf(browser);
+  EXPECT_THROW(browser.SetAbsoluteItemIdList(inside.Get()), ENsBrowserError);
+  EXPECT_EQ(BindingOf(browser), atSub);
+  space.SetSpecial(CSIDL_PERSONAL, broken);
+  browser.SetSpecialFolder(SF_PERSONAL);
+  EXPECT_EQ(BindingOf(browser), atSub);
+}
+
+TEST_F(NsBrowserFakeTest, BrowseObjectEntersFoldersAndRaisesForOneThatCannotBeOpened) {
+  TFakeItem& broken = space.Add(*data, L"Broken", kFsFolder, L"C:\\Data\\Broken");
+  broken.BindFails = true;
+  TNsBrowser browser(nullptr);
+  Bind(browser, *data);
+  browser.SetObjectName(L"notes.txt");
+  EXPECT_FALSE(browser.BrowseObject());  // not a folder
+  EXPECT_EQ(browser.GetObjectName(), L"notes.txt");
+
+  browser.SetObjectName(L"Broken");
+  const TBinding before = BindingOf(browser);
+  EXPECT_THROW(browser.BrowseObject(), ENsBrowserError);
+  EXPECT_EQ(BindingOf(browser), before);
+
+  browser.SetObjectName(L"Sub");
+  EXPECT_TRUE(browser.BrowseObject());
+  EXPECT_EQ(browser.GetFolder(), L"C:\\Data\\Sub\\");
+  EXPECT_EQ(browser.GetObjectName(), L"");
 }
 
 TEST_F(NsBrowserFakeTest, RebindingTheHeldListOnlyRestartsTheEnumeration) {
@@ -286,6 +332,25 @@ TEST_F(NsBrowserFakeTest, OverlaysFromAttributesWhenTheFolderHasNoOverlaySource)
   browser.SetObjectName(L"image.png");
   EXPECT_TRUE(browser.IsHidden());
   EXPECT_FALSE(browser.CanRename());
+}
+
+TEST_F(NsBrowserFakeTest, OverlaysFromTheFoldersOverlaySourceWhenItHasOne) {
+  data->OffersOverlays = true;
+  TFakeItem& link = space.Add(*data, L"shortcut.lnk", kFsFile | SFGAO_LINK, L"C:\\Data\\shortcut.lnk");
+  TFakeItem& shared = space.Add(*data, L"Shared", kFsFolder | SFGAO_SHARE, L"C:\\Data\\Shared");
+  link.OverlayIndex = 3;  // 1-based
+  shared.OverlayIndex = 1;
+  TNsBrowser browser(nullptr);
+  Bind(browser, *data);
+  browser.SetObjectName(L"shortcut.lnk");
+  EXPECT_EQ(browser.GetOverlayIndex(), 2);
+  browser.SetObjectName(L"Shared");
+  EXPECT_EQ(browser.GetOverlayIndex(), 0);
+  // The source's failure means no overlay, whatever the attributes say.
+  link.OverlayIndex = 0;
+  browser.SetObjectName(L"shortcut.lnk");
+  EXPECT_EQ(browser.GetOverlayIndex(), -1);
+  EXPECT_TRUE(browser.IsLink());
 }
 
 // An owner that is a windowed control.

@@ -72,12 +72,54 @@ TEST(NsPathListTest, RemovingNotifiesOnceAndSortedEditsAreRefused) {
   EXPECT_EQ(notices.Removed[0], std::make_pair(std::wstring(L"C:\\A"), 0));
   EXPECT_EQ(list.GetCount(), 1);
 
+  // Refused before anybody hears of a removal or an addition.
   EXPECT_THROW(list.Put(0, L"C:\\C"), EStringListError);
   EXPECT_THROW(list.InsertObject(0, L"C:\\C", nullptr), EStringListError);
   EXPECT_EQ(list.Get(0), L"C:\\B");
+  EXPECT_EQ(notices.Removed.size(), 1u);
+  EXPECT_EQ(notices.Added.size(), 2u);
 
   list.Clear();  // the base's: no notices
-  EXPECT_EQ(notices.Removed.size(), 2u);  // the refused Put announced its removal first
+  EXPECT_EQ(notices.Removed.size(), 1u);
+}
+
+TEST(NsPathListTest, AnUnsortedListReplacesWithBothNotices) {
+  TNsPathList list;
+  list.SetSorted(false);
+  list.SetCheckIfExists(false);
+  list.Add(L"C:\\A");
+  list.Add(L"C:\\B");
+  TNotices notices;
+  notices.Watch(list);
+  list.Put(1, L"C:\\C");
+  EXPECT_EQ(list.Get(1), L"C:\\C");
+  EXPECT_EQ(notices.Removed, (std::vector<std::pair<std::wstring, int>>{{L"C:\\B", 1}}));
+  EXPECT_EQ(notices.Added, (std::vector<std::pair<std::wstring, int>>{{L"C:\\C", 1}}));
+  EXPECT_THROW(list.Put(5, L"C:\\D"), EStringListError);
+  EXPECT_EQ(notices.Removed.size(), 1u);
+}
+
+TEST(NsPathListTest, AddAnswersWhereTheEntryIsAfterTheAddHookChangedTheList) {
+  TNsPathList list;
+  list.SetCheckIfExists(false);
+  list.Add(L"C:\\A");
+  list.Add(L"C:\\B");
+  // A hook that drops the first entry: the new one moves up by one.
+  list.OnAdd = [&](const std::wstring&, int) { list.Delete(0); };
+  EXPECT_EQ(list.Add(L"C:\\C"), 1);
+  EXPECT_EQ(list.Get(1), L"C:\\C");
+
+  // A hook that adds an entry sorting before the new one.
+  list.OnAdd = [&](const std::wstring& path, int) {
+    if (path != L"C:\\0") list.Add(L"C:\\0");
+  };
+  EXPECT_EQ(list.Add(L"C:\\D"), 3);
+  EXPECT_EQ(list.Get(3), L"C:\\D");
+
+  // A hook that removes the new entry itself: it is not in the list.
+  list.OnAdd = [&](const std::wstring& path, int) { list.Remove(path); };
+  EXPECT_EQ(list.Add(L"C:\\E"), -1);
+  EXPECT_FALSE(list.ContainsPath(L"C:\\E"));
 }
 
 TEST(NsPathListTest, ConstructorsCopyOrParse) {
@@ -179,6 +221,41 @@ TEST_F(PidlHistoryTest, AddingCutsTheForwardEntriesAndSkipsTheCurrentItem) {
   }
   // Destruction frees the two entries left, and nothing else was freed twice.
   EXPECT_EQ(spy.Freed, 5);
+  EXPECT_TRUE(spy.Watched.empty());
+}
+
+TEST_F(PidlHistoryTest, EveryWayOutOfTheListFreesTheEntry) {
+  {
+    TPidlHistory history;
+    for (int i = 0; i < 4; ++i) history.Add(ListOf(i));
+    TList& list = history;  // the base's operations, as any list user calls them
+    PItemIDList first = static_cast<PItemIDList>(list.Get(0));
+
+    list.Delete(3);
+    EXPECT_EQ(spy.Freed, 1);
+    list.Remove(first);
+    EXPECT_EQ(spy.Freed, 2);
+    list.Put(0, ListOf(0));  // replaces B
+    EXPECT_EQ(spy.Freed, 3);
+    list.SetCount(1);  // C goes
+    EXPECT_EQ(spy.Freed, 4);
+    list.Add(ListOf(1));
+
+    // Extract hands the entry over alive: the caller frees it.
+    PItemIDList extracted = static_cast<PItemIDList>(list.Extract(list.Get(1)));
+    ASSERT_NE(extracted, nullptr);
+    EXPECT_EQ(spy.Freed, 4);
+    EXPECT_EQ(ItemIdListToPath(extracted), paths[1]);
+    CoTaskMemFree(extracted);
+    EXPECT_EQ(spy.Freed, 5);
+
+    list.Add(ListOf(2));
+    list.Clear();
+    EXPECT_EQ(spy.Freed, 7);
+    EXPECT_EQ(history.GetCount(), 0);
+    history.Add(ListOf(3));
+  }
+  EXPECT_EQ(spy.Freed, 8);  // the last one with the history
   EXPECT_TRUE(spy.Watched.empty());
 }
 
