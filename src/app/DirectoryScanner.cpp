@@ -102,6 +102,21 @@ private:
   const TScanCallback& fCallback;
 };
 
+// The full form of a path, as the platform would resolve it: "." and ".."
+// resolved, "/" turned into "\", relative paths made absolute. The long-path
+// form that every search uses passes the text on as it stands, so the start
+// path is put into this form first; the names the walk appends come from the
+// searches themselves and stay as they are.
+std::wstring FullPathName(const std::wstring& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (n == 0 || n >= size) return path;
+  full.resize(n);
+  return full;
+}
+
 }  // namespace
 
 int32_t PackedLocalDateTime(const FILETIME& time) {
@@ -122,6 +137,7 @@ void ScanDirectory(bool Recurse, const std::wstring& StartPath, const std::wstri
     scanner.Path = StartPath;
   }
   if (scanner.Path.empty() || scanner.Path.back() != L'\\') scanner.Path.push_back(L'\\');
+  scanner.Path = FullPathName(scanner.Path);
   scanner.Path.reserve(1024);
   scanner.ScanLevel(Mask.empty() ? L"*.*" : Mask);
 }

@@ -25,7 +25,9 @@ struct TDirEntry {
 using TScanCallback = std::function<bool(const std::wstring& Path, const TDirEntry& Entry)>;
 
 // Mask selects files (empty: "*.*"); subdirectories are always all searched.
-// An empty StartPath is the current directory.
+// An empty StartPath is the current directory. The walk and the paths the
+// callback gets start from the start path's full form ("C:\Data\..\Other"
+// walks "C:\Other\", "C:\Data/Sub" walks "C:\Data\Sub\").
 void ScanDirectory(bool Recurse, const std::wstring& StartPath, const std::wstring& Mask,
                    const TScanCallback& Callback);
 
