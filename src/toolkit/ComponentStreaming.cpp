@@ -109,7 +109,14 @@ void TWriter::WriteSet(const std::vector<std::string>& elements) {
   WriteByte(0);
 }
 
+void TReader::Need(int64_t count) {
+  // Every length is checked against what the stream holds before anything
+  // is read or allocated: a cut or damaged file never leads past its end.
+  if (count < 0 || count > fStream.Remaining()) throw EReadError(L"Stream read error");
+}
+
 uint8_t TReader::ReadByte() {
+  Need(1);
   uint8_t value;
   fStream.ReadBuffer(&value, 1);
   return value;
@@ -117,6 +124,7 @@ uint8_t TReader::ReadByte() {
 
 template <typename T>
 T TReader::ReadLittleEndian() {
+  Need(sizeof(T));
   uint8_t bytes[sizeof(T)];
   fStream.ReadBuffer(bytes, sizeof bytes);
   uint64_t value = 0;
@@ -125,8 +133,7 @@ T TReader::ReadLittleEndian() {
 }
 
 std::string TReader::ReadBytes(int64_t count) {
-  // A length beyond the data is a short stream, found before any allocation.
-  if (count < 0 || count > fStream.Remaining()) throw EReadError(L"Stream read error");
+  Need(count);
   std::string bytes(static_cast<size_t>(count), '\0');
   fStream.ReadBuffer(bytes.data(), count);
   return bytes;
@@ -147,6 +154,7 @@ TValueType TReader::PeekValueType() {
 
 void TReader::ReadRootComponent(TComponent& component, IStreamableComponent& streamable) {
   char signature[4];
+  Need(sizeof signature);
   fStream.ReadBuffer(signature, sizeof signature);
   if (std::memcmp(signature, kSignature, sizeof signature) != 0) throw EReadError(L"Invalid stream format");
   component.BeginLoading();
@@ -183,7 +191,7 @@ std::wstring TReader::ReadString() {
     case vaUTF8String: return FromCodePage(ReadBytes(ReadLittleEndian<int32_t>()), CP_UTF8);
     case vaWString: {
       const int32_t count = ReadLittleEndian<int32_t>();
-      if (count < 0 || count > fStream.Remaining() / 2) throw EReadError(L"Stream read error");
+      Need(count < 0 ? -1 : 2 * static_cast<int64_t>(count));
       std::wstring text(static_cast<size_t>(count), L'\0');
       for (int32_t i = 0; i < count; ++i) text[static_cast<size_t>(i)] = static_cast<wchar_t>(ReadLittleEndian<uint16_t>());
       return text;
@@ -236,7 +244,10 @@ void TReader::SkipValue() { SkipValue(0); }
 
 void TReader::SkipValue(int depth) {
   if (depth > kMaxNesting) throw EReadError(L"Invalid stream format");
-  auto skip = [this](int64_t count) { ReadBytes(count); };
+  auto skip = [this](int64_t count) {
+    Need(count);
+    fStream.SetPosition(fStream.GetPosition() + count);
+  };
   switch (ReadValueType()) {
     case vaNull: case vaFalse: case vaTrue: case vaNil: return;
     case vaList:

@@ -86,6 +86,8 @@ public:
   TValueType PeekValueType();
 
 private:
+  // Raises "Stream read error" unless count more bytes are there.
+  void Need(int64_t count);
   uint8_t ReadByte();
   std::string ReadShortText();
   std::string ReadBytes(int64_t count);

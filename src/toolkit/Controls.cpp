@@ -358,6 +358,10 @@ void TWinControl::RecreateWnd() {
 void TWinControl::InsertControl(TControl* control) {
   control->fParent = this;
   fControls.push_back(control);
+  if (auto* child = dynamic_cast<TWinControl*>(control)) {
+    fTabList.push_back(child);
+    if (child->fTabOrder >= 0) child->SetTabOrder(child->fTabOrder);
+  }
   control->ParentFontChanged();
   if (fHandle != nullptr)
     if (auto* child = dynamic_cast<TWinControl*>(control)) child->HandleNeeded();
@@ -369,6 +373,9 @@ void TWinControl::RemoveControl(TControl* control) {
   if (it == fControls.end()) return;
   if (auto* child = dynamic_cast<TWinControl*>(control)) child->DestroyHandle();
   fControls.erase(it);
+  // By address: a control being destroyed is no longer a windowed one here.
+  std::erase(fTabList, control);
+  if (auto* child = dynamic_cast<TWinControl*>(control)) child->fTabOrder = -1;
   control->fParent = nullptr;
   Realign();
 }
@@ -491,13 +498,21 @@ void TWinControl::SetFocus() {
 }
 
 int TWinControl::GetTabOrder() const {
-  if (fParent == nullptr) return -1;
-  int order = 0;
-  for (TControl* c : fParent->fControls) {
-    if (c == this) return order;
-    if (dynamic_cast<TWinControl*>(c) != nullptr) ++order;
-  }
-  return -1;
+  if (fParent == nullptr) return fTabOrder;
+  auto& list = fParent->fTabList;
+  auto it = std::find(list.begin(), list.end(), static_cast<const TControl*>(this));
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value) {
+  fTabOrder = value;
+  if (fParent == nullptr) return;
+  auto& list = fParent->fTabList;
+  auto it = std::find(list.begin(), list.end(), static_cast<TControl*>(this));
+  if (it == list.end()) return;
+  list.erase(it);
+  const int last = static_cast<int>(list.size());
+  list.insert(list.begin() + std::clamp(value, 0, last), this);
 }
 
 void TWinControl::Invalidate() {

@@ -234,7 +234,13 @@ public:
   virtual void SetFocus();
   bool GetTabStop() const noexcept { return fTabStop; }
   void SetTabStop(bool value) noexcept { fTabStop = value; }
+  // The place among the parent's windowed controls, in the order they are
+  // tabbed through (the order they were put on the parent until set).
+  // Without a parent: the place set for the control, -1 when none.
   int GetTabOrder() const;
+  // Moves the control to that place (the nearest one there is); without a
+  // parent the place is kept and taken when the control gets one.
+  void SetTabOrder(int value);
   void Invalidate() override;
   void Repaint() override;
 
@@ -287,6 +293,9 @@ private:
 
   WNDPROC fDefWndProc = nullptr;
   std::vector<TControl*> fControls;
+  // The windowed children in tab order.
+  std::vector<TControl*> fTabList;
+  int fTabOrder = -1;
   bool fRecreating = false;
   bool fAligning = false;
   bool fSettingBounds = false;

@@ -333,11 +333,12 @@ bool TListBox::ReadProperty(TReader& reader, const std::string& name) {
   } else if (name == "ItemHeight") {
     SetItemHeight(reader.ReadInteger());
   } else if (name == "Items.Strings") {
-    fItems->BeginUpdate();
-    fItems->Clear();
+    // A value that is not a list is refused before the lines change; a list
+    // that breaks off keeps the lines read before the break.
     reader.ReadListBegin();
-    // Lines read before an error stay.
+    fItems->BeginUpdate();
     try {
+      fItems->Clear();
       while (!reader.EndOfList()) fItems->Add(reader.ReadString());
       reader.ReadListEnd();
     } catch (...) {
@@ -348,7 +349,7 @@ bool TListBox::ReadProperty(TReader& reader, const std::string& name) {
   } else if (name == "ParentFont") {
     SetParentFont(reader.ReadBoolean());
   } else if (name == "TabOrder") {
-    reader.ReadInteger();  // the order of creation decides here
+    SetTabOrder(reader.ReadInteger());
   } else {
     return false;
   }

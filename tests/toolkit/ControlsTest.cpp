@@ -289,6 +289,45 @@ TEST_F(ControlsTest, ListBoxesSelectDoubleClickAndSuspendDrawing) {
   EXPECT_EQ(list->GetItemIndex(), 2);  // "10"
 }
 
+TEST(TabOrderTest, APlaceAmongTheParentsWindowedControls) {
+  TGroupBox parent(nullptr);
+  auto make = [&] {
+    auto* button = new TButton(&parent);
+    button->SetParent(&parent);
+    return button;
+  };
+  TButton* a = make();
+  TButton* b = make();
+  TButton* c = make();
+  EXPECT_EQ(a->GetTabOrder(), 0);
+  EXPECT_EQ(c->GetTabOrder(), 2);
+
+  c->SetTabOrder(0);
+  EXPECT_EQ(c->GetTabOrder(), 0);
+  EXPECT_EQ(a->GetTabOrder(), 1);
+  EXPECT_EQ(b->GetTabOrder(), 2);
+  a->SetTabOrder(99);  // the nearest place there is: the last
+  EXPECT_EQ(a->GetTabOrder(), 2);
+  b->SetTabOrder(-4);
+  EXPECT_EQ(b->GetTabOrder(), 0);
+
+  // A control that goes leaves no gap; one without a parent keeps the place
+  // it was given and takes it when it gets a parent.
+  delete b;
+  EXPECT_EQ(c->GetTabOrder(), 0);
+  EXPECT_EQ(a->GetTabOrder(), 1);
+  TButton loose(nullptr);
+  EXPECT_EQ(loose.GetTabOrder(), -1);
+  loose.SetTabOrder(0);
+  EXPECT_EQ(loose.GetTabOrder(), 0);
+  loose.SetParent(&parent);
+  EXPECT_EQ(loose.GetTabOrder(), 0);
+  EXPECT_EQ(c->GetTabOrder(), 1);
+  loose.SetParent(nullptr);
+  EXPECT_EQ(loose.GetTabOrder(), -1);
+  EXPECT_EQ(a->GetTabOrder(), 1);
+}
+
 TEST_F(ControlsTest, MenuItemsHaveApplicationCommandsAndRunTheirClicks) {
   TMainMenu menu(&form);
   auto* file = new TMenuItem(&menu);
