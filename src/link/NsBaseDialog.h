@@ -11,25 +11,22 @@ class TNsBaseDialog : public TCommonDialog {
 public:
   explicit TNsBaseDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
 
-  using TCommonDialog::Execute;
+  // Runs the dialog over the window of the first form up the owner chain
+  // (owners that are other windowed controls are passed through); otherwise
+  // over the program's main window.
+  bool Execute() override;
   bool Execute(HWND ParentWnd) override = 0;
 
-  const TNotifyEvent& GetOnShow() const noexcept { return fOnShow; }
-  void SetOnShow(TNotifyEvent value) { fOnShow = std::move(value); }
-  const TNotifyEvent& GetOnClose() const noexcept { return fOnClose; }
-  void SetOnClose(TNotifyEvent value) { fOnClose = std::move(value); }
+  // OnShow and OnClose are the base's events, the one pair there is; these
+  // accessors read and write the same two.
+  const TNotifyEvent& GetOnShow() const noexcept { return OnShow; }
+  void SetOnShow(TNotifyEvent value) { OnShow = std::move(value); }
+  const TNotifyEvent& GetOnClose() const noexcept { return OnClose; }
+  void SetOnClose(TNotifyEvent value) { OnClose = std::move(value); }
 
 protected:
-  void DoShow() override {
-    if (fOnShow) fOnShow(this);
-  }
-  void DoClose() override {
-    if (fOnClose) fOnClose(this);
-  }
-
-private:
-  TNotifyEvent fOnClose;
-  TNotifyEvent fOnShow;
+  // The window Execute without an argument runs the dialog over.
+  HWND ParentWindow() const;
 };
 
 }  // namespace ts

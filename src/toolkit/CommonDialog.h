@@ -17,7 +17,7 @@ public:
 
   // Runs the dialog owned by the active window (the main form's when none);
   // answers whether the user confirmed it.
-  bool Execute();
+  virtual bool Execute();
   virtual bool Execute(HWND ParentWnd) = 0;
 
   TNotifyEvent OnShow;

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "link/NsBaseDialog.h"
 #include "link/NsShellLink.h"
 
 namespace ts::test {
@@ -208,30 +207,6 @@ TEST(NsShellLinkTest, RegistrationIsOncePerControlAndFollowsBothLifetimes) {
   }
   // The destroyed link detached its controls.
   EXPECT_EQ(survivor.GetShellLink(), nullptr);
-}
-
-// A dialog component that counts how it is shown.
-class TTestDialog : public TNsBaseDialog {
-public:
-  using TNsBaseDialog::TNsBaseDialog;
-  using TNsBaseDialog::Execute;
-  bool Execute(HWND parent) override {
-    Parent = parent;
-    DoShow();
-    DoClose();
-    return true;
-  }
-  HWND Parent = reinterpret_cast<HWND>(1);
-};
-
-TEST(NsBaseDialogTest, ShowAndCloseBracketTheDialog) {
-  TTestDialog dialog(nullptr);
-  std::vector<std::wstring> events;
-  dialog.SetOnShow([&](TObject*) { events.push_back(L"show"); });
-  dialog.SetOnClose([&](TObject*) { events.push_back(L"close"); });
-  EXPECT_TRUE(dialog.Execute());
-  EXPECT_EQ(events, (std::vector<std::wstring>{L"show", L"close"}));
-  EXPECT_NE(dialog.Parent, reinterpret_cast<HWND>(1));
 }
 
 }  // namespace
