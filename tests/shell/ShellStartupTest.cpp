@@ -2,7 +2,11 @@
 // that each case starts from nothing.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/NsBrowserError.h"
@@ -10,8 +14,10 @@
 #include "shell/ShellGlobals.h"
 #include "shell/ShellStartup.h"
 #include "shell/StrRet.h"
+#include "support/FreeCounter.h"
 #include "toolkit/Application.h"
 #include "toolkit/MenuCommandIds.h"
+#include "toolkit/Synchronize.h"
 
 namespace ts {
 namespace {
@@ -89,43 +95,95 @@ TEST(ShellStartup, LayerCanBeStartedAgainAfterShutDown) {
   EXPECT_NE(ShellFunctions.StrRetToStrW, nullptr);
 }
 
-// Answers the message box that the call under test shows, and keeps its text.
-std::wstring gBoxText;
-int gBoxes = 0;
+// Answers every message box of this process, noting its text and thread.
+struct TShownBox {
+  HWND Window;
+  std::wstring Text;
+  DWORD Thread;
+};
+std::vector<TShownBox> gBoxes;
 
 BOOL CALLBACK CloseMessageBox(HWND wnd, LPARAM) {
-  wchar_t className[16];
+  wchar_t className[16] = {};
   GetClassNameW(wnd, className, 16);
-  if (std::wstring(className) != L"#32770") return TRUE;
+  DWORD process = 0;
+  const DWORD thread = GetWindowThreadProcessId(wnd, &process);
+  if (process != GetCurrentProcessId() || std::wstring(className) != L"#32770" || !IsWindowVisible(wnd)) return TRUE;
+  for (const TShownBox& box : gBoxes)
+    if (box.Window == wnd) return TRUE;  // already answered, still closing
   wchar_t text[512] = {};
   GetDlgItemTextW(wnd, 0xFFFF, text, 512);
-  gBoxText = text;
-  ++gBoxes;
+  gBoxes.push_back({wnd, text, thread});
   PostMessageW(wnd, WM_COMMAND, IDOK, 0);
-  return FALSE;
+  return TRUE;
 }
 
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), CloseMessageBox, 0); }
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) { EnumWindows(CloseMessageBox, 0); }
+
+// A display name as a folder hands it out: a wide string of the task
+// allocator, which the conversion releases.
+STRRET FolderName(const wchar_t* text) {
+  STRRET name{};
+  name.uType = STRRET_WSTR;
+  const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+  name.pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+  memcpy(name.pOleStr, text, bytes);
+  std::lock_guard<std::mutex> guard(test::FreeCounter().Lock);
+  test::FreeCounter().Watched.insert(name.pOleStr);
+  return name;
+}
 
 // Last in this program: it asks the application to terminate.
-TEST(ShellStartup, MissingStrRetConversionIsReportedOnceAndEndsTheProgram) {
+TEST(ShellStartup, MissingStrRetConversionIsReportedOnceOnTheMainThreadAndEndsTheProgram) {
   TShellLayer layer;
+  test::TFreeCounter& spy = test::FreeCounter();
+  spy.Watched.clear();
+  spy.Freed = 0;
   ShellFunctions.StrRetToStrW = nullptr;
-  STRRET name{};
-  name.uType = STRRET_CSTR;
-  strcpy(name.cStr, "x");
-  UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBox);
-  EXPECT_EQ(StrRetToString(nullptr, name), L"");
-  EXPECT_EQ(StrRetToString(nullptr, name), L"");
+
+  // Workers ask at the same time; the main thread runs what they hand it.
+  constexpr int kThreads = 6, kCalls = 20;
+  std::atomic<int> finished{0}, answered{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&] {
+      for (int i = 0; i < kCalls; ++i)
+        if (!StrRetToString(nullptr, FolderName(L"name")).empty()) ++answered;
+      ++finished;
+    });
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBoxes);
+  bool quitSeen = false;
+  const DWORD start = GetTickCount();
+  while (finished < kThreads && GetTickCount() - start < 60000) {
+    CheckSynchronize();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) quitSeen = true;
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  ASSERT_EQ(finished, kThreads) << "the workers did not finish";
+  for (std::thread& thread : threads) thread.join();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message == WM_QUIT) quitSeen = true;
+
+  // From the main thread afterwards: no box again.
+  EXPECT_EQ(StrRetToString(nullptr, FolderName(L"late")), L"");
   KillTimer(nullptr, timer);
-  EXPECT_EQ(gBoxes, 1);
-  EXPECT_EQ(gBoxText,
+
+  ASSERT_EQ(gBoxes.size(), 1u);
+  EXPECT_EQ(gBoxes[0].Thread, GetCurrentThreadId());
+  EXPECT_EQ(gBoxes[0].Text,
             L"A Dll, which is needed to execute this program, is not installed. \r\n"
             L"Please install Internet Explorer 5.5 or higher to use this program.");
+  EXPECT_EQ(answered, 0);
   EXPECT_TRUE(Application->GetTerminated());
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  EXPECT_TRUE(quitSeen);  // the request to end reached the main thread's queue
+  // Every folder's string was released, as the conversion would have.
+  EXPECT_EQ(spy.Freed, kThreads * kCalls + 1);
+  EXPECT_TRUE(spy.Watched.empty());
 }
 
 }  // namespace
