@@ -7,8 +7,6 @@
 
 #include "link/NsBaseDialog.h"
 #include "shell/ProcessInfo.h"
-#include "support/MessagePump.h"
-#include "toolkit/Application.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 

@@ -7,6 +7,7 @@
 #include "FakeNamespace.h"
 #include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
+#include "shell/StrRet.h"
 #include "support/TempFolder.h"
 #include "toolkit/FilePaths.h"
 
@@ -192,9 +193,29 @@ TEST_F(NsBrowserRealColumnsTest, FileSystemFoldersOfferNameSizeTypeAndDate) {
   browser.SetObjectName(L"first.txt");
   EXPECT_EQ(browser.GetColumnText(0, false), L"first.txt");
   EXPECT_FALSE(browser.GetColumnText(1, false).empty());  // the size
+
+  // Width and alignment as the folder itself describes its columns: seven
+  // pixels a character, not the 120 a column without details gets.
+  TComPtr<IShellFolder2> folder;
+  ASSERT_EQ(browser.GetShellFolder()->QueryInterface(IID_IShellFolder2, folder.PutVoid()), S_OK);
+  for (int col = 0; col < 4; ++col) {
+    SHELLDETAILS details{};
+    ASSERT_EQ(folder->GetDetailsOf(nullptr, static_cast<UINT>(col), &details), S_OK);
+    FreeStrRet(details.str);
+    SHCOLSTATEF state = 0;
+    ASSERT_EQ(folder->GetDefaultColumnState(static_cast<UINT>(col), &state), S_OK);
+    ASSERT_TRUE((state & SHCOLSTATE_ONBYDEFAULT) != 0 && (state & SHCOLSTATE_HIDDEN) == 0) << col;  // shown
+    const TAlignment expected = (details.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT    ? taRightJustify
+                                : (details.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER ? taCenter
+                                                                                      : taLeftJustify;
+    int width = 0;
+    EXPECT_EQ(browser.GetColumnInfo(col, width), expected) << col;
+    EXPECT_EQ(width, details.cxChar * 7) << col;
+    EXPECT_NE(width, 120) << col;
+  }
   int width = 0;
-  browser.GetColumnInfo(0, width);
-  EXPECT_GT(width, 0);
+  EXPECT_EQ(browser.GetColumnInfo(40, width), taLeftJustify);
+  EXPECT_EQ(width, 120);
 }
 
 TEST_F(NsBrowserRealColumnsTest, ManyPathsGiveTheShellsDataObjectAndEmptyTheList) {

@@ -30,6 +30,7 @@ struct TFactoryScript {
   std::vector<SIIGBF> Flags;
   std::function<SIZE(SIZE)> Answer = [](SIZE asked) { return asked; };
   bool Fails = false;
+  bool NoThumbnail = false;  // fails requests for a thumbnail only
 };
 TFactoryScript* gScript = nullptr;
 
@@ -71,7 +72,7 @@ public:
     gScript->Requests.push_back(size);
     gScript->Flags.push_back(flags);
     *bitmap = nullptr;
-    if (gScript->Fails) return E_FAIL;
+    if (gScript->Fails || (gScript->NoThumbnail && (flags & SIIGBF_THUMBNAILONLY) != 0)) return E_FAIL;
     const SIZE answer = gScript->Answer(size);
     *bitmap = MakeBitmap(answer.cx, answer.cy);
     return S_OK;
@@ -155,10 +156,18 @@ TEST_F(ThumbnailFakeTest, AnAnswerWithinOnePercentIsKeptAndAFailureGivesNothing)
   EXPECT_EQ(image.GetPicture().GetHeight(), 30);
 }
 
-TEST(ThumbnailShellTest, WinesImageFactoryAndTheIconFallback) {
+TEST_F(ThumbnailFakeTest, AnItemWithoutAThumbnailGivesNothingWithoutTheIconFallback) {
+  // As the platform's factory for an item no handler can preview: the icon
+  // when asked to fit whatever there is, a failure for a thumbnail only.
+  script.NoThumbnail = true;
+  EXPECT_FALSE(browser.GetThumbnailBitmap(96, 96, false));
+  ASSERT_EQ(script.Flags.size(), 1u);
+  EXPECT_EQ(script.Flags[0], SIIGBF_THUMBNAILONLY);
+}
+
+TEST(ThumbnailShellTest, TheIconFallbackDrawsTheIconInTheBoxsSize) {
   TTempFolder temp;
   TNsBrowser browser(temp.MakeFile(L"notes.txt", "text"));
-  EXPECT_TRUE(browser.GetThumbnailBitmap(96, 96, false));
   // The common controls here are older than version 6: the fallback draws
   // the large icon centred on a bitmap of the box's size.
   auto icon = browser.GetThumbnailBitmap(64, 48, true);
