@@ -4,6 +4,7 @@
 #include <map>
 
 #include "toolkit/Application.h"
+#include "toolkit/ImageList.h"
 #include "toolkit/MenuCommandIds.h"
 
 namespace ts {
@@ -165,6 +166,18 @@ void TMenuItem::Click() {
 TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), fItems(std::make_unique<TMenuItem>(this)) {}
 
 TMenu::~TMenu() = default;
+
+void TMenu::SetImages(TCustomImageList* value) {
+  if (value == fImages) return;
+  if (fImages != nullptr) fImages->RemoveFreeNotification(this);
+  fImages = value;
+  if (value != nullptr) value->FreeNotification(this);
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == fImages) fImages = nullptr;
+}
 
 TMenuItem* TMenu::FindItemByCommand(int command) {
   auto it = Commands().find(command);

@@ -1,7 +1,8 @@
 #pragma once
 // Menus: items (caption with accelerator, shortcut, check and radio marks,
-// default, enabled, visible, break, image, hints, sub items and a command
-// identifier of 256 or above), the form's menu bar and popup menus.
+// default, enabled, visible, break, image, hints, help context, sub items and
+// a command identifier of 256 or above), the form's menu bar and popup menus
+// with the image list their items' images come from.
 #include <windows.h>
 
 #include <memory>
@@ -20,6 +21,7 @@ constexpr TShortCut scAlt = 0x8000;
 std::wstring ShortCutToText(TShortCut shortCut);
 
 class TMenu;
+class TCustomImageList;
 
 class TMenuItem : public TComponent {
   TS_CLASS(TMenuItem, TComponent)
@@ -53,6 +55,8 @@ public:
   void SetHint(const std::wstring& value) { fHint = value; }
   // The part of the hint after "|", or all of it.
   std::wstring GetLongHint() const;
+  int GetHelpContext() const noexcept { return fHelpContext; }
+  void SetHelpContext(int value) noexcept { fHelpContext = value; }
   int GetCommand() const noexcept { return fCommand; }
   bool IsLine() const { return fCaption == L"-"; }
 
@@ -88,6 +92,7 @@ private:
   bool fBreak = false;
   int fImageIndex = -1;
   std::wstring fHint;
+  int fHelpContext = 0;
   int fCommand = -1;
   std::vector<TMenuItem*> fItems;
   TMenuItem* fParent = nullptr;
@@ -105,11 +110,18 @@ public:
 
   // The root whose sub items are the menu's items.
   TMenuItem& GetItems() noexcept { return *fItems; }
+  TCustomImageList* GetImages() const noexcept { return fImages; }
+  void SetImages(TCustomImageList* value);
   // The item with a command identifier, in any menu; null for none.
   static TMenuItem* FindItemByCommand(int command);
 
 protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
   std::unique_ptr<TMenuItem> fItems;
+
+private:
+  TCustomImageList* fImages = nullptr;
 };
 
 class TMainMenu : public TMenu {
