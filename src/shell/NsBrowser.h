@@ -21,7 +21,10 @@
 #include "toolkit/Image.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/Component.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Menus.h"
 #include "toolkit/StringList.h"
+#include "toolkit/UtilityWindow.h"
 
 namespace ts {
 
@@ -145,6 +148,32 @@ public:
   // picture as it was.
   bool GetThumbnailImage(TImage& Image);
 
+  // Context menus and verbs. Positions are screen coordinates; command
+  // identifiers 1 to 255 are the shell handler's, the application's menu
+  // items carry 256 and above. Every operation consumes MultiObjects.
+  //
+  // The shell's menu for the current item (or MultiObjects) merged into a
+  // copy of the application's menu M at ShellMenuAnchor (or at its end);
+  // answers the verb of the shell command that was chosen and carried out,
+  // else empty. An application item chosen runs its click handler.
+  std::wstring ShowContextMenu(POINT lppt, TPopupMenu* M, TMenuItem* ShellMenuAnchor);
+  // As above with the menu that holds ShellMenuAnchor.
+  std::wstring ShowContextMenu(POINT Pos, TMenuItem* ShellMenuAnchor);
+  // The bound folder's background menu merged with a copy of aMenu; answers
+  // the chosen command's verb, else empty.
+  std::wstring ShowBackgroundMenu(POINT aPoint, TPopupMenu* aMenu);
+  // Runs a verb of the current item (or MultiObjects) without a menu; the
+  // empty verb is the default command. Answers whether it was carried out.
+  bool InvokeContextMenuCommand(const std::wstring& verb);
+  // The menu messages (WM_INITMENUPOPUP, WM_DRAWITEM, WM_MEASUREITEM,
+  // WM_MENUSELECT) for the shell menu being shown; owner controls forward
+  // them while a menu of theirs is open.
+  void HandlePopupMessages(TMessage& Message);
+  // The shell handler of the menu being shown (null when none, or when it
+  // draws nothing itself) and the application menu shown with it; lent.
+  IContextMenu2* GetActiveIContextMenu() const noexcept { return ActiveIContextMenu.Get(); }
+  TPopupMenu* GetActiveAppContextMenu() const noexcept { return ActiveAppContextMenu; }
+
   // The window platform calls may show their windows on; 0 for none.
   HWND GetOwnerWindow();
   bool GetInitialized() const noexcept { return fInitialized; }
@@ -170,6 +199,27 @@ private:
   void SelectByName(const std::wstring& name);
   [[noreturn]] void RaiseCannotFind(const std::wstring& name);
 
+  // Context menus.
+  std::wstring TrackContextMenu(POINT position, TPopupMenu* menu, TMenuItem* anchor);
+  // One menu over items of several folders; the class keys it opens stay
+  // open (in classKeys) for the menu's life.
+  TComPtr<IContextMenu> CreateMultiFolderContextMenu(TStringList& paths, HWND owner, std::vector<HKEY>& classKeys);
+  static HRESULT CALLBACK DefFolderMenuCallback(IShellFolder* folder, HWND window, IDataObject* data, UINT message,
+                                                WPARAM wParam, LPARAM lParam);
+  static int CopyMenuItems(TMenuItem& source, TMenuItem& destination, TMenuItem* anchor);
+  static int ClickMenuCommand(TMenuItem& items, int command);
+  static bool IsShiftDown();
+  bool DoContextMenuSelect(const std::wstring& verb);
+  // Paths are the entries of requested, or the current item when it is empty.
+  bool DoBeforeShellCommand(const std::wstring& verb, const TStringList& requested);
+  std::wstring ContextMenuTargetPath();
+  // Runs a verb of the handler in a menu that is never shown.
+  HRESULT InvokeVerb(IContextMenu* handler, const std::wstring& verb);
+  void OpenContextMenuWindow();
+  // Lets go of what the last menu kept (the background menu keeps its
+  // handler and application menu until the next menu).
+  void ReleaseContextMenu();
+
   std::wstring FDirectory;
   bool FDirectoryUpToDate = false;
   TPidl FFolderIdList;
@@ -181,6 +231,12 @@ private:
   std::unique_ptr<TStringList> FMultiObjects;
   std::unique_ptr<TStringList> FFilter;
   TComPtr<IContextMenu2> ActiveIContextMenu;
+  TPopupMenu* ActiveAppContextMenu = nullptr;
+  // The copy of the application's menu while it is shown (the background
+  // menu's stays until the next menu).
+  std::unique_ptr<TPopupMenu> fContextMenuCopy;
+  std::unique_ptr<TUtilityWindow> fContextMenuWindow;
+  LPFNDFMCALLBACK fDefMenuCreateCallback = nullptr;
   TComPtr<IShellDetails> Ishd;
   TComPtr<IShellFolder2> IShF2;
   bool TriedIshd = false;

@@ -247,6 +247,10 @@ public:
   HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID iid, void** object) override {
     ++fSpace.Counters.CreateViewObject;
     *object = nullptr;
+    if (fSpace.ViewObjectOf) {
+      const HRESULT hr = fSpace.ViewObjectOf(fItem, iid, object);
+      if (hr != E_NOINTERFACE) return hr;
+    }
     if (!IsEqualIID(iid, IID_IShellDetails) || !fItem.OffersDetails) return E_NOINTERFACE;
     *object = static_cast<IShellDetails*>(new TFakeShellDetails(fSpace, fItem));
     return S_OK;
@@ -272,6 +276,10 @@ public:
       fSpace.Counters.LastUIObjectItems.push_back(item != nullptr ? item->Id : 0);
     }
     *object = nullptr;
+    if (fSpace.UIObjectOf) {
+      const HRESULT hr = fSpace.UIObjectOf(fItem, count, items, iid, object);
+      if (hr != E_NOINTERFACE) return hr;
+    }
     if (!IsEqualIID(iid, IID_IQueryInfo) || count != 1) return E_NOINTERFACE;
     TFakeItem* item = fSpace.Resolve(fItem, items[0]);
     if (item == nullptr) return E_INVALIDARG;

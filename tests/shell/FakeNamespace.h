@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -84,6 +85,12 @@ public:
   // What every folder's CompareIDs answers instead of comparing, when set.
   HRESULT CompareIDsAnswer = S_OK;
   bool CompareIDsFails = false;
+
+  // Asked first for the UI objects of a folder's items and for a folder's
+  // view objects; E_NOINTERFACE leaves the request to the fake itself.
+  std::function<HRESULT(TFakeItem& folder, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID iid, void** object)>
+      UIObjectOf;
+  std::function<HRESULT(TFakeItem& folder, REFIID iid, void** object)> ViewObjectOf;
 
   // Used by the fake COM objects.
   TFakeItem* Resolve(TFakeItem& start, PCUIDLIST_RELATIVE list) const;

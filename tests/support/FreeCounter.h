@@ -1,6 +1,7 @@
 #pragma once
-// Counts how many of the task-allocator blocks a test names are freed, by
-// spying on the allocator (CoRegisterMallocSpy).
+// Counts how many of the task-allocator blocks a test names are freed, and
+// which blocks allocated while tracking are still held, by spying on the
+// allocator (CoRegisterMallocSpy).
 #include <windows.h>
 #include <objbase.h>
 
@@ -14,7 +15,22 @@ class TFreeCounter : public IMallocSpy {
 public:
   std::set<void*> Watched;
   int Freed = 0;
+  // While Tracking, every block allocated stays in Outstanding until freed.
+  bool Tracking = false;
+  std::set<void*> Outstanding;
   std::mutex Lock;
+
+  void StartTracking() {
+    std::lock_guard<std::mutex> guard(Lock);
+    Outstanding.clear();
+    Tracking = true;
+  }
+  // Stops tracking; answers how many tracked blocks are still held.
+  size_t StopTracking() {
+    std::lock_guard<std::mutex> guard(Lock);
+    Tracking = false;
+    return Outstanding.size();
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
@@ -27,23 +43,38 @@ public:
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-  void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
+  void* STDMETHODCALLTYPE PostAlloc(void* actual) override {
+    std::lock_guard<std::mutex> guard(Lock);
+    if (Tracking && actual != nullptr) Outstanding.insert(actual);
+    return actual;
+  }
   void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
     std::lock_guard<std::mutex> guard(Lock);
+    Outstanding.erase(request);
     if (Watched.erase(request) > 0) ++Freed;
     return request;
   }
   void STDMETHODCALLTYPE PostFree(BOOL) override {}
   SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
+    std::lock_guard<std::mutex> guard(Lock);
+    ReallocTracked() = Outstanding.erase(request) > 0 || (Tracking && request == nullptr);
     *newRequest = request;
     return size;
   }
-  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
+  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override {
+    std::lock_guard<std::mutex> guard(Lock);
+    if (ReallocTracked() && actual != nullptr) Outstanding.insert(actual);
+    return actual;
+  }
   void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
   SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
   void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
   int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
   void STDMETHODCALLTYPE PreHeapMinimize() override {}
+  static bool& ReallocTracked() {
+    thread_local bool tracked = false;
+    return tracked;
+  }
   void STDMETHODCALLTYPE PostHeapMinimize() override {}
 };
 
