@@ -1,5 +1,7 @@
 #include "toolkit/ComboBox.h"
 
+#include <algorithm>
+
 #include "toolkit/Application.h"
 
 namespace ts {
@@ -150,23 +152,56 @@ void TCustomComboBox::MeasureItem(int index, int& height) {
   if (OnMeasureItem) OnMeasureItem(this, index, height);
 }
 
+void TCustomComboBox::Select() {
+  if (OnSelect)
+    OnSelect(this);
+  else
+    Change();
+}
+
+void TCustomComboBox::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TCustomComboBox::DropDown() {
+  // The open list's height is the window's height less the face's.
+  if (HandleAllocated() && fStyle != csSimple) {
+    const int count = std::min(fItems->GetCount(), std::max(fDropDownCount, 1));
+    int listHeight = 0;
+    for (int i = 0; i < count; ++i) {
+      const LRESULT height = SendMessageW(fHandle, CB_GETITEMHEIGHT, static_cast<WPARAM>(i), 0);
+      listHeight += height > 0 ? static_cast<int>(height) : fItemHeight;
+    }
+    if (count == 0) listHeight = fItemHeight;
+    // The face keeps its height; the window's height sets the list's.
+    RECT face;
+    GetWindowRect(fHandle, &face);
+    SetWindowPos(fHandle, nullptr, 0, 0, face.right - face.left, face.bottom - face.top + listHeight + 2,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (OnDropDown) OnDropDown(this);
+}
+
+void TCustomComboBox::CloseUp() {
+  if (OnCloseUp) OnCloseUp(this);
+}
+
 void TCustomComboBox::WndProc(TMessage& message) {
   switch (message.Msg) {
     case CN_COMMAND:
       switch (HIWORD(message.WParam)) {
         case CBN_SELCHANGE:
           fItemIndex = GetItemIndex();
-          if (OnSelect) OnSelect(this);
-          if (OnChange) OnChange(this);
+          Select();
           return;
         case CBN_EDITCHANGE:
-          if (OnChange) OnChange(this);
+          Change();
           return;
         case CBN_DROPDOWN:
-          if (OnDropDown) OnDropDown(this);
+          DropDown();
           return;
         case CBN_CLOSEUP:
-          if (OnCloseUp) OnCloseUp(this);
+          CloseUp();
           return;
         default:
           return;

@@ -1,8 +1,8 @@
 #pragma once
 // The combo box the folder combo extends: items with attached objects,
 // owner-drawn items of fixed or variable height, the item index and text,
-// the dropped-down state, its events, and the key events of the edit field
-// of an editable combo.
+// the dropped-down state and the number of items the open list shows, its
+// events, and the key events of the edit field of an editable combo.
 #include <windows.h>
 
 #include <memory>
@@ -39,6 +39,9 @@ public:
   void SetItemHeight(int value);
   bool GetDroppedDown() const;
   void SetDroppedDown(bool value);
+  // How many items the open list shows before it scrolls.
+  int GetDropDownCount() const noexcept { return fDropDownCount; }
+  void SetDropDownCount(int value) noexcept { fDropDownCount = value; }
   // The edit field of an editable combo; 0 for a drop-down list.
   HWND GetEditHandle() const noexcept { return fEditHandle; }
   bool IsOwnerDrawn() const noexcept { return fStyle == csOwnerDrawFixed || fStyle == csOwnerDrawVariable; }
@@ -60,6 +63,14 @@ protected:
   void DestroyWnd() override;
   virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state);
   virtual void MeasureItem(int index, int& height);
+  // The user picked an item: OnSelect when assigned, else Change.
+  virtual void Select();
+  // The selection or the text changed: OnChange.
+  virtual void Change();
+  // The list is about to open: it is sized to DropDownCount items, then
+  // OnDropDown.
+  virtual void DropDown();
+  virtual void CloseUp();
 
 private:
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -68,6 +79,7 @@ private:
   TComboBoxStyle fStyle = csDropDown;
   int fItemIndex = -1;
   int fItemHeight = 16;
+  int fDropDownCount = 8;
   std::wstring fText;
   HWND fEditHandle = nullptr;
   WNDPROC fEditDefProc = nullptr;
