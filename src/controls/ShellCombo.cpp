@@ -13,6 +13,7 @@
 #include "shell/LookAndFeel.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PathVariables.h"
+#include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SpecialFolders.h"
 #include "toolkit/Application.h"
@@ -26,11 +27,6 @@ namespace {
 // (0x30DC0).
 const TNotificationEvents kRefreshEvents{neDriveAdd,    neDriveRemove,  neShellDriveAdd, neMediaInsert,
                                          neMediaRemove, neNetShare,     neNetUnShare};
-
-bool SameItemIdList(PCItemIDList a, PCItemIDList b) {
-  if (a == nullptr || b == nullptr || DesktopFolder == nullptr) return false;
-  return HRESULT_CODE(DesktopFolder->CompareIDs(0, a, b)) == 0;
-}
 
 // A drive root's name: three characters, the second a colon ("C:\").
 bool IsDriveName(const std::wstring& name) { return name.size() == 3 && name[1] == L':'; }
