@@ -87,7 +87,7 @@ TNsSelectionList* TNsSelectionList::CreateCopy(const TNsSelectionList& aSelectio
 
 TNsSelectionList::~TNsSelectionList() {
   // Jobs on worker threads that still read this list finish first.
-  fLifetime->End();
+  EndWorkerReads();
   List.OnChange = nullptr;
   EndSizeWork();
   CloseWalk();

@@ -212,6 +212,11 @@ protected:
   virtual bool DriveAnswers(const std::wstring& path);
   virtual std::wstring ReparseTarget(const std::wstring& path);
 
+  // Waits for the jobs on worker threads that are reading this list and
+  // turns later ones away. The list does it as it is freed; a subclass whose
+  // own state its queries read does it first thing in its destructor.
+  void EndWorkerReads() noexcept { fLifetime->End(); }
+
   // The entries as a query on this thread reads them: as they stand on the
   // list's own thread, else as published after the last change.
   TNsSelectionEntriesIndexPtr Entries() const;

@@ -11,6 +11,7 @@
 #include "link/NsShellLink.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/SpecialFolders.h"
+#include "link/SelectionStatePrinter.h"
 #include "support/TempFolder.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Strings.h"

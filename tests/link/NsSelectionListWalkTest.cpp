@@ -12,6 +12,7 @@
 #include "link/FakeFileSystemList.h"
 #include "link/NsSelectionList.h"
 #include "link/NsStack.h"
+#include "link/SelectionStatePrinter.h"
 #include "support/TempFolder.h"
 
 namespace ts::test {
