@@ -38,6 +38,11 @@ void TNsShellLink::SetSelectionList(TNsSelectionList* value) {
   value->SetParent(this);
 }
 
+void TNsShellLink::Notification(TComponent* component, TOperation operation) {
+  TNsBaseComponent::Notification(component, operation);
+  if (operation == opRemove && component == fSelectionList) fSelectionList = nullptr;
+}
+
 std::wstring TNsShellLink::GetVersion() const { return ClassName() + kVersionSuffix; }
 
 void TNsShellLink::RegisterShellControl(INsShellControl* ShellControl) {

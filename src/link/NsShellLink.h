@@ -60,6 +60,10 @@ public:
 
   TNotifyEvent OnChange;
 
+protected:
+  // Forgets the selection list when it is freed by someone else.
+  void Notification(TComponent* component, TOperation operation) override;
+
 private:
   template <typename Call>
   void Broadcast(INsShellControl* Sender, Call call);

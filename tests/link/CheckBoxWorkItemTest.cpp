@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "link/CheckBoxWorkItem.h"
+#include "link/SelectionStatePrinter.h"
 #include "shell/ItemIdListPaths.h"
 #include "support/FreeCounter.h"
 #include "support/MessagePump.h"
-#include "link/SelectionStatePrinter.h"
 #include "support/TempFolder.h"
 #include "toolkit/Synchronize.h"
 #include "work/GlobalWorkerPool.h"

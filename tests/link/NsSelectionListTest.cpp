@@ -3,16 +3,21 @@
 // update bracket and the link that owns the list.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "link/NsSelectionList.h"
 #include "link/NsShellLink.h"
-#include "shell/ItemIdListPaths.h"
-#include "shell/SpecialFolders.h"
 #include "link/SelectionStatePrinter.h"
+#include "shell/ItemIdListPaths.h"
+#include "shell/PathClassification.h"
+#include "shell/SpecialFolders.h"
 #include "support/TempFolder.h"
+#include "toolkit/ComPtr.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Strings.h"
 
@@ -142,6 +147,29 @@ TEST_F(SelectionTree, UnselectingByTheEntryOrAGrayedFolder) {
   list.AddPathToSelection(root + L"\\x.txt");
   list.RemovePathFromSelection(a);  // grayed: everything below it goes
   EXPECT_EQ(SortedEntries(list), std::vector<std::wstring>{root + L"\\x.txt"});
+}
+
+void SaveShortcut(const std::wstring& linkPath, const std::wstring& target) {
+  TComPtr<IShellLinkW> link;
+  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid()), S_OK);
+  ASSERT_EQ(link->SetPath(target.c_str()), S_OK);
+  TComPtr<IPersistFile> file;
+  ASSERT_EQ(link.As(IID_IPersistFile, file), S_OK);
+  ASSERT_EQ(file->Save(linkPath.c_str(), TRUE), S_OK);
+}
+
+TEST_F(SelectionTree, AFolderShortcutStandsForItsTargetOrReadsDisabled) {
+  const std::wstring shortcut = temp.MakeFolder(L"shortcut to b");
+  SaveShortcut(shortcut + L"\\target.lnk", b);
+  list.AddPathToSelection(shortcut);
+  ASSERT_EQ(list.GetCount(), 1);
+  EXPECT_TRUE(SamePath(list.GetPaths().Get(0), b + L"\\*"));
+  EXPECT_EQ(list.IsPathSelected(shortcut), ssChecked);
+  EXPECT_EQ(list.IsPathSelected(b + L"\\g1.txt"), ssChecked);
+  list.RemovePathFromSelection(shortcut);
+  EXPECT_EQ(list.GetCount(), 0);
+  list.SetHandleShellLinks(false);
+  EXPECT_EQ(list.IsPathSelected(shortcut), ssDisabled);
 }
 
 TEST_F(SelectionTree, RenamesCarryTheEntriesAlong) {
@@ -306,8 +334,14 @@ TEST(SelectionListLinkTest, TheLinkOwnsItsListAndIsToldOfChanges) {
   EXPECT_EQ(link->GetSelectionList(), replacement);
   EXPECT_EQ(replacement->GetOwner(), link);
   EXPECT_EQ(replacement->GetParent(), link);
-  delete link;  // detaches the control, frees the list
+  // Freed by someone else, it is forgotten.
+  delete replacement;
   EXPECT_TRUE(freed);
+  EXPECT_EQ(link->GetSelectionList(), nullptr);
+  bool lastFreed = false;
+  link->SetSelectionList(new TWatched(&lastFreed));
+  delete link;  // detaches the control, frees the list
+  EXPECT_TRUE(lastFreed);
   EXPECT_EQ(control.GetShellLink(), nullptr);
 }
 
