@@ -231,8 +231,6 @@ void TNsSelectionList::EndUpdate() {
   PathsChanged();
 }
 
-void TNsSelectionList::Clear() { TNsBaseSelectionList::Clear(); }
-
 // --- Folder shortcuts ---
 
 bool TNsSelectionList::IsFolderShortcut(const std::wstring& path) { return ts::IsFolderShortcut(path); }

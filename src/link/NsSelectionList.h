@@ -140,7 +140,6 @@ public:
   // Between the two the link is not told of changes; they do not nest.
   void BeginUpdate() noexcept { fIsUpdating = true; }
   void EndUpdate();
-  void Clear() override;
 
   // The next selected file: the file entries in list order, then the files
   // below each folder entry, depth first (a folder's files, then each of its
@@ -186,7 +185,11 @@ public:
   virtual bool NormalizeSelectionPath(std::wstring& path);
   virtual TNsSelectionState CalculateState(const std::wstring& p, bool& bIsSubItemOf);
   virtual bool IsInSelectedFolder(const std::wstring& p);
+  // Whether p is selected through its own entry or through entries for all
+  // it holds; a folder with nothing in it, or that cannot be listed, is not.
   virtual bool IsCompletelySelected(const std::wstring& p);
+  // Climbing from Path in ParentPath: the highest folder whose items are all
+  // completely selected, or Path itself; empty when ParentPath cannot be listed.
   virtual std::wstring CompleteSelection(const std::wstring& ParentPath, const std::wstring& Path);
   // Lists the items of FolderPath but ExcludedPath as entries, and so on up
   // while the folder above is selected; answers the folder whose entry is to go.

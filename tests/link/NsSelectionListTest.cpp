@@ -140,6 +140,10 @@ TEST_F(SelectionTree, UnselectingAnItemInsideASelectedFolderListsEverythingElse)
 
 TEST_F(SelectionTree, UnselectingByTheEntryOrAGrayedFolder) {
   list.AddPathToSelection(a);
+  // A folder named as its entry is the folder itself.
+  list.RemovePathFromSelection(b + L"\\*");
+  EXPECT_EQ(SortedEntries(list), Sorted({a + L"\\f1.txt", a + L"\\f2.txt", a + L"\\empty\\*"}));
+  list.AddPathToSelection(b);
   list.RemovePathFromSelection(a + L"\\*");
   EXPECT_EQ(list.GetCount(), 0);
   list.AddPathToSelection(b + L"\\g1.txt");
@@ -168,6 +172,10 @@ TEST_F(SelectionTree, AFolderShortcutStandsForItsTargetOrReadsDisabled) {
   EXPECT_EQ(list.IsPathSelected(b + L"\\g1.txt"), ssChecked);
   list.RemovePathFromSelection(shortcut);
   EXPECT_EQ(list.GetCount(), 0);
+  // Inside a selected folder, the target is what is taken out.
+  list.AddPathToSelection(a);
+  list.RemovePathFromSelection(shortcut);
+  EXPECT_EQ(SortedEntries(list), Sorted({a + L"\\f1.txt", a + L"\\f2.txt", a + L"\\empty\\*"}));
   list.SetHandleShellLinks(false);
   EXPECT_EQ(list.IsPathSelected(shortcut), ssDisabled);
 }
