@@ -1,5 +1,8 @@
 #include "link/NsShellLink.h"
 
+#include <utility>
+
+#include "link/NsSelectionList.h"
 #include "toolkit/ComPtr.h"
 
 namespace ts {
@@ -12,7 +15,10 @@ IUnknown* Identity(INsShellControl* control) { return static_cast<IUnknown*>(con
 
 }  // namespace
 
-TNsShellLink::TNsShellLink(TComponent* AOwner) : TNsBaseComponent(AOwner) { SetEnabled(true); }
+TNsShellLink::TNsShellLink(TComponent* AOwner) : TNsBaseComponent(AOwner) {
+  SetEnabled(true);
+  fSelectionList = new TNsSelectionList(this);
+}
 
 TNsShellLink::~TNsShellLink() {
   for (int i = fNsShellControlList.Count() - 1; i >= 0; --i) {
@@ -20,6 +26,21 @@ TNsShellLink::~TNsShellLink() {
     if (entry) static_cast<INsShellControl*>(entry.Get())->SetShellLink(nullptr);
   }
   fNsShellControlList.Clear();
+  SetSelectionList(nullptr);
+}
+
+void TNsShellLink::SetSelectionList(TNsSelectionList* value) {
+  if (value == fSelectionList) return;
+  delete std::exchange(fSelectionList, nullptr);
+  fSelectionList = value;
+  if (value == nullptr) return;
+  InsertComponent(value);
+  value->SetParent(this);
+}
+
+void TNsShellLink::Notification(TComponent* component, TOperation operation) {
+  TNsBaseComponent::Notification(component, operation);
+  if (operation == opRemove && component == fSelectionList) fSelectionList = nullptr;
 }
 
 std::wstring TNsShellLink::GetVersion() const { return ClassName() + kVersionSuffix; }

@@ -53,9 +53,16 @@ public:
   void SetShowParentFolderItem(bool value) noexcept { fShowParentFolderItem = value; }
   std::wstring GetVersion() const;
   void SetVersion(const std::wstring&) noexcept {}
+  // The group's check-box selection, owned by the link.
   TNsSelectionList* GetSelectionList() const noexcept { return fSelectionList; }
+  // Frees the list held and takes value over (it may be null).
+  void SetSelectionList(TNsSelectionList* value);
 
   TNotifyEvent OnChange;
+
+protected:
+  // Forgets the selection list when it is freed by someone else.
+  void Notification(TComponent* component, TOperation operation) override;
 
 private:
   template <typename Call>
@@ -64,8 +71,6 @@ private:
   void GuardedBroadcast(INsShellControl* Sender, Call call);
 
   TNsShellControlList fNsShellControlList;
-  // The group's check-box selection list, owned; made with the selection
-  // list's own unit.
   TNsSelectionList* fSelectionList = nullptr;
   bool fShowParentFolderItem = true;
 };

@@ -106,6 +106,30 @@ void TIniFile::ReadSection(const std::wstring& Section, TStringList& Strings) co
   Strings.EndUpdate();
 }
 
+void TIniFile::ReadSectionValues(const std::wstring& Section, TStringList& Strings) const {
+  Strings.BeginUpdate();
+  Strings.Clear();
+  for (DWORD size = 16384;; size *= 4) {
+    std::vector<wchar_t> buffer(size);
+    const DWORD n = GetPrivateProfileSectionW(Section.c_str(), buffer.data(), size, fFileName.c_str());
+    if (n + 2 >= size && size < (1u << 24)) continue;  // cut short: try a larger buffer
+    for (const wchar_t* p = buffer.data(); p < buffer.data() + n && *p != L'\0'; p += wcslen(p) + 1) Strings.Add(p);
+    break;
+  }
+  Strings.EndUpdate();
+}
+
+void TIniFile::WriteSectionValues(const std::wstring& Section, const TStringList& Strings) {
+  std::wstring block;
+  for (int i = 0; i < Strings.GetCount(); ++i) {
+    block += Strings.Get(i);
+    block += L'\0';
+  }
+  block += L'\0';
+  EnsureUnicodeFile();
+  if (!WritePrivateProfileSectionW(Section.c_str(), block.c_str(), fFileName.c_str())) WriteError();
+}
+
 bool TIniFile::ValueExists(const std::wstring& Section, const std::wstring& Ident) const {
   TStringList keys;
   ReadSection(Section, keys);

@@ -38,6 +38,11 @@ public:
   bool SectionExists(const std::wstring& Section) const;
   // The key names of a section, in file order.
   void ReadSection(const std::wstring& Section, TStringList& Strings) const;
+  // The lines of a section ("name=value"), in file order.
+  void ReadSectionValues(const std::wstring& Section, TStringList& Strings) const;
+  // Replaces the lines of a section by the given "name=value" lines, in one
+  // write; raises EIniFileException when the file cannot be written.
+  void WriteSectionValues(const std::wstring& Section, const TStringList& Strings);
   void EraseSection(const std::wstring& Section);
   void DeleteKey(const std::wstring& Section, const std::wstring& Ident);
 
