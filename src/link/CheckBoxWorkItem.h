@@ -24,6 +24,8 @@ public:
                     TWorkTag aTag, TWorkTag aGroupTag);
 
   void PerformWork() override;
+  // Also lets go of the viewer: it may be gone right after it cancels.
+  void Terminate() override;
 
   TNsSelectionState GetCheckState() const noexcept { return fSelectionState; }
   bool GetIsSubItemOf() const noexcept { return fIsSubItemOf; }
