@@ -20,6 +20,8 @@ public:
                      int aIndex, TWorkTag aTag, TWorkTag aGroupTag, bool pIconInstead);
 
   void PerformWork() override;
+  // Also lets go of the viewer: it may be gone right after it cancels.
+  void Terminate() override;
   const TBitmap* GetBitmap() const noexcept { return fBitmap.get(); }
 
 protected:

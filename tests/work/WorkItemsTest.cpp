@@ -53,7 +53,13 @@ public:
     return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    // An owner that counts no references may be gone by the time a worker
+    // lets go of its job: a viewer must only ever be called on the main thread.
+    ReleasedOffMainThread |= !IsMainThread();
+    return 1;
+  }
+  bool ReleasedOffMainThread = false;
   void IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) override {
     OffMainThread |= !IsMainThread();
     Icons.push_back({IconIndex, IconType, Tag});
@@ -134,6 +140,7 @@ TEST(ThumbnailWorkItemTest, TheViewerTakesTheBitmapUnlessTheJobWasTerminated) {
   ASSERT_TRUE(viewer.Thumbnails[0].Bitmap);
   EXPECT_EQ(viewer.Thumbnails[0].Bitmap->GetWidth(), 48);
   EXPECT_EQ(cancelled->GetBitmap(), nullptr);  // freed, not delivered
+  EXPECT_FALSE(viewer.ReleasedOffMainThread);
 }
 
 class FolderSizeTest : public ::testing::Test {
