@@ -30,6 +30,7 @@ class EStringListError : public Exception { public: using Exception::Exception; 
 class EConvertError : public Exception { public: using Exception::Exception; };
 class EInvalidOperation : public Exception { public: using Exception::Exception; };
 class EComponentError : public Exception { public: using Exception::Exception; };
+class EInvalidArgument : public Exception { public: using Exception::Exception; };
 
 // A failed platform call, with its Win32 error code.
 class EOSError : public Exception {

@@ -245,10 +245,7 @@ bool TTreeNode::CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& com
     return TCustomTreeView::CompareNodes(reinterpret_cast<LPARAM>(a.get()), reinterpret_cast<LPARAM>(b.get()),
                                          reinterpret_cast<LPARAM>(&context)) < 0;
   });
-  if (view != nullptr && view->HandleAllocated() && fItem != nullptr) {
-    TVSORTCB sort{fItem, &TCustomTreeView::CompareNodes, reinterpret_cast<LPARAM>(&context)};
-    SendMessageW(view->fHandle, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
-  }
+  if (view != nullptr && view->HandleAllocated() && fItem != nullptr) view->SortWindowChildren(fItem, fChildren);
   if (Recurse)
     for (auto& child : fChildren) child->CustomSort(compare, true);
   return true;
@@ -342,8 +339,9 @@ void TTreeNodes::Delete(TTreeNode* Node) {
   }
   auto& siblings = SiblingsOf(Node->fParent);
   TTreeNode* parent = Node->fParent;
-  siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [Node](const auto& n) { return n.get() == Node; }),
-                 siblings.end());
+  // Searched from the end: clearing a folder deletes its last child first.
+  auto found = std::find_if(siblings.rbegin(), siblings.rend(), [Node](const auto& n) { return n.get() == Node; });
+  if (found != siblings.rend()) siblings.erase(std::next(found).base());
   if (parent != nullptr && parent->fChildren.empty()) parent->UpdateItem(TVIF_CHILDREN);
 }
 
@@ -426,6 +424,7 @@ void TCustomTreeView::DestroyWnd() {
     SaveWindowState();
   }
   KillTimer(fHandle, kChangeTimer);
+  fChangeTimerActive = false;
   fInserting = true;  // the window's own deletion reports are not the nodes' end
   TWinControl::DestroyWnd();
   fInserting = false;
@@ -487,6 +486,17 @@ void TCustomTreeView::SetSelected(TTreeNode* node) {
   SendMessageW(fHandle, TVM_SELECTITEM, TVGN_CARET, node != nullptr ? reinterpret_cast<LPARAM>(node->fItem) : 0);
 }
 
+void TCustomTreeView::SetChangeTimerEnabled(bool value) {
+  if (!HandleAllocated()) return;
+  if (value && fChangeDelay > 0) {
+    SetTimer(fHandle, kChangeTimer, fChangeDelay, nullptr);
+    fChangeTimerActive = true;
+  } else {
+    KillTimer(fHandle, kChangeTimer);
+    fChangeTimerActive = false;
+  }
+}
+
 TTreeNode* TCustomTreeView::GetDropTarget() const {
   if (!HandleAllocated()) return nullptr;
   TVITEMW tv{};
@@ -529,11 +539,25 @@ bool TCustomTreeView::CustomSort(const std::function<int(TTreeNode*, TTreeNode*)
     return CompareNodes(reinterpret_cast<LPARAM>(a.get()), reinterpret_cast<LPARAM>(b.get()),
                         reinterpret_cast<LPARAM>(&context)) < 0;
   });
-  if (HandleAllocated()) {
-    TVSORTCB sort{TVI_ROOT, &TCustomTreeView::CompareNodes, reinterpret_cast<LPARAM>(&context)};
-    SendMessageW(fHandle, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
-  }
+  if (HandleAllocated()) SortWindowChildren(TVI_ROOT, fItems.fRoots);
   return true;
+}
+
+int CALLBACK TCustomTreeView::CompareByPosition(LPARAM a, LPARAM b, LPARAM positions) {
+  const auto& order = *reinterpret_cast<const std::unordered_map<LPARAM, size_t>*>(positions);
+  const auto x = order.find(a), y = order.find(b);
+  if (x == order.end() || y == order.end()) return 0;
+  return x->second < y->second ? -1 : (x->second > y->second ? 1 : 0);
+}
+
+void TCustomTreeView::SortWindowChildren(HTREEITEM parent, const std::vector<std::unique_ptr<TTreeNode>>& sorted) {
+  // The nodes are in order already: the window follows their positions
+  // rather than asking the comparison (which may be costly) a second time.
+  std::unordered_map<LPARAM, size_t> positions;
+  positions.reserve(sorted.size());
+  for (size_t i = 0; i < sorted.size(); ++i) positions.emplace(reinterpret_cast<LPARAM>(sorted[i].get()), i);
+  TVSORTCB sort{parent, &TCustomTreeView::CompareByPosition, reinterpret_cast<LPARAM>(&positions)};
+  SendMessageW(fHandle, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 
 TTreeNode* TCustomTreeView::CreateNode() {
@@ -658,6 +682,7 @@ LRESULT TCustomTreeView::HandleNotify(NMHDR* header) {
       auto* info = reinterpret_cast<NMTREEVIEWW*>(header);
       if (fChangeDelay > 0) {
         SetTimer(fHandle, kChangeTimer, fChangeDelay, nullptr);
+        fChangeTimerActive = true;
       } else {
         Change(NodeOf(info->itemNew.lParam));
       }
@@ -674,7 +699,7 @@ LRESULT TCustomTreeView::HandleNotify(NMHDR* header) {
     case TVN_DELETEITEMW:
       return 0;  // the nodes report their own end
     case NM_CUSTOMDRAW: {
-      if (!OnCustomDrawItem) return CDRF_DODEFAULT;
+      if (!WantsCustomDraw()) return CDRF_DODEFAULT;
       auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
       return AnswerItemCustomDraw(draw->nmcd, draw->clrText, draw->clrTextBk, fCanvas, GetFont().GetColor(), GetColor(),
                                   [this](LPARAM item, TCustomDrawState state) {
@@ -694,6 +719,7 @@ void TCustomTreeView::WndProc(TMessage& message) {
     case WM_TIMER:
       if (message.WParam == kChangeTimer) {
         KillTimer(fHandle, kChangeTimer);
+        fChangeTimerActive = false;
         Change(GetSelected());
         return;
       }

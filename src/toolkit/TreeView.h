@@ -200,6 +200,10 @@ public:
   // Milliseconds between a selection change and OnChange; 0: at once.
   UINT GetChangeDelay() const noexcept { return fChangeDelay; }
   void SetChangeDelay(UINT value) noexcept { fChangeDelay = value; }
+  // Whether a delayed OnChange is pending. Stopping it drops the pending
+  // change; starting it runs the delay again from now.
+  bool GetChangeTimerEnabled() const noexcept { return fChangeTimerActive; }
+  void SetChangeTimerEnabled(bool value);
   // Whether re-creating the window gives it the nodes again (else they go).
   bool GetKeepNodesOnRecreate() const noexcept { return fKeepNodes; }
   void SetKeepNodesOnRecreate(bool value) noexcept { fKeepNodes = value; }
@@ -246,6 +250,8 @@ protected:
   virtual void GetSelectedIndex(TTreeNode* node);
   virtual void Delete(TTreeNode* node);
   virtual bool CustomDrawItem(TTreeNode* node, TCustomDrawState state);
+  // Whether items are custom-drawn at all (by default: OnCustomDrawItem is set).
+  virtual bool WantsCustomDraw() const { return static_cast<bool>(OnCustomDrawItem); }
 
 private:
   LRESULT HandleNotify(NMHDR* header);
@@ -254,6 +260,8 @@ private:
   void AttachImages();
   static TTreeNode* NodeOf(LPARAM lParam) { return reinterpret_cast<TTreeNode*>(lParam); }
   static int CALLBACK CompareNodes(LPARAM a, LPARAM b, LPARAM sort);
+  static int CALLBACK CompareByPosition(LPARAM a, LPARAM b, LPARAM positions);
+  void SortWindowChildren(HTREEITEM parent, const std::vector<std::unique_ptr<TTreeNode>>& sorted);
 
   TTreeNodes fItems;
   bool fShowButtons = true;
@@ -269,6 +277,7 @@ private:
   DWORD fExtendedMask = 0;
   DWORD fExtendedStyle = 0;
   UINT fChangeDelay = 0;
+  bool fChangeTimerActive = false;
   TCustomImageList* fImages = nullptr;
   TCustomImageList* fStateImages = nullptr;
   TCanvas fCanvas;
@@ -277,6 +286,22 @@ private:
 
   friend class TTreeNode;
   friend class TTreeNodes;
+};
+
+// Puts a tree's change timer back as it was (running or stopped) when a
+// scope ends, also on failure.
+class TChangeTimerScope {
+public:
+  explicit TChangeTimerScope(TCustomTreeView& tree) : fTree(tree), fWasEnabled(tree.GetChangeTimerEnabled()) {}
+  ~TChangeTimerScope() {
+    if (fTree.GetChangeTimerEnabled() != fWasEnabled) fTree.SetChangeTimerEnabled(fWasEnabled);
+  }
+  TChangeTimerScope(const TChangeTimerScope&) = delete;
+  TChangeTimerScope& operator=(const TChangeTimerScope&) = delete;
+
+private:
+  TCustomTreeView& fTree;
+  bool fWasEnabled;
 };
 
 }  // namespace ts
