@@ -1,0 +1,506 @@
+// The shell tree view: finding the node of a list (LocateNode), reconciling
+// nodes with the shell (RefreshNode), the selected and special folder, the
+// refresh commands and the shell's change notifications.
+#include "controls/ShellTree.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "link/NsShellLink.h"
+#include "notify/NsShellChangeNotifier.h"
+#include "shell/ItemIdListPaths.h"
+#include "shell/NsBrowser.h"
+#include "shell/NsBrowserError.h"
+#include "shell/PathClassification.h"
+#include "shell/ShellGlobals.h"
+#include "shell/SystemErrorText.h"
+#include "toolkit/Application.h"
+#include "toolkit/Forms.h"
+
+namespace ts {
+
+namespace {
+
+// Whether two absolute lists name the same item, as the desktop judges.
+bool SameItemIdList(PCItemIDList a, PCItemIDList b) {
+  if (DesktopFolder == nullptr || a == nullptr || b == nullptr) return false;
+  const HRESULT hr = DesktopFolder->CompareIDs(0, a, b);
+  return SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
+}
+
+// Whether list lies in or below the item prefix names.
+bool StartsWithItem(PCItemIDList list, PCItemIDList prefix) {
+  const int count = GetItemIdCount(prefix);
+  if (count == 0) return true;
+  if (GetItemIdCount(list) < count) return false;
+  TPidl head(TruncateItemIdList(list, count));
+  return SameItemIdList(head.Get(), prefix);
+}
+
+// Restores a value when a scope ends, also on failure.
+template <typename T>
+class TRestore {
+public:
+  TRestore(T& field, T value) : fField(field), fSaved(field) { fField = value; }
+  ~TRestore() { fField = fSaved; }
+  TRestore(const TRestore&) = delete;
+  TRestore& operator=(const TRestore&) = delete;
+  void Now() { fField = fSaved; }
+
+private:
+  T& fField;
+  T fSaved;
+};
+
+// Shows the hourglass for a scope when asked to; the previous cursor after.
+class TOptionalHourglass {
+public:
+  explicit TOptionalHourglass(bool show) : fPrevious(Screen->GetCursor()) {
+    if (show) Screen->SetCursor(crHourGlass);
+  }
+  ~TOptionalHourglass() {
+    if (Screen->GetCursor() != fPrevious) Screen->SetCursor(fPrevious);
+  }
+  TOptionalHourglass(const TOptionalHourglass&) = delete;
+  TOptionalHourglass& operator=(const TOptionalHourglass&) = delete;
+
+private:
+  TCursor fPrevious;
+};
+
+}  // namespace
+
+class TNsShellTree::TWalkScope {
+public:
+  explicit TWalkScope(TNsShellTree& tree) : fTree(tree) { ++fTree.fWalking; }
+  ~TWalkScope() {
+    if (--fTree.fWalking == 0 && !fTree.fPendingChanges.empty() && fTree.HandleAllocated())
+      PostMessageW(fTree.fHandle, kRunPendingChanges, 0, 0);
+  }
+  TWalkScope(const TWalkScope&) = delete;
+  TWalkScope& operator=(const TWalkScope&) = delete;
+
+private:
+  TNsShellTree& fTree;
+};
+
+// Finding a child.
+
+TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList relative, int sortedCount) const {
+  if (parent == nullptr || relative == nullptr) return nullptr;
+  const int count = parent->Count();
+  sortedCount = std::min(sortedCount, count);
+  // The children are kept in the folder's order: a binary search finds most
+  // of them at once; the scan covers the rest.
+  int low = 0, high = sortedCount;
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    TNsShellTreeNode* probe = parent->Item(middle);
+    const HRESULT hr = probe->Compare(relative);
+    if (FAILED(hr)) break;
+    const short order = static_cast<short>(HRESULT_CODE(hr));
+    if (hr == S_OK) return probe;
+    if (order < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  for (int i = 0; i < count; ++i) {
+    TNsShellTreeNode* child = parent->Item(i);
+    if (child->fRelativeItemIdList != nullptr && child->Compare(relative) == S_OK) return child;
+  }
+  return nullptr;
+}
+
+// Locating.
+
+bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
+  if (PIDL == nullptr) return false;
+  if (Action == laSelect) {
+    TNsShellTreeNode* selected = GetSelected();
+    if (selected != nullptr && SameItemIdList(PIDL, selected->fAbsoluteItemIdList)) return true;
+  }
+  TWalkScope walking(*this);
+  TOptionalHourglass hourglass(Action == laSelect);
+  TRestore<bool> allowExpand(fAllowExpand, Action != laRefresh);
+
+  const int depth = GetItemIdCount(PIDL);
+  TNsShellTreeNode* target = nullptr;
+  TNsShellTreeNode* deepest = nullptr;
+  bool found = false;
+  TTreeNodes& items = GetItems();
+  for (int r = 0; r < items.TopCount() && target == nullptr; ++r) {
+    auto* root = static_cast<TNsShellTreeNode*>(items.Top(r));
+    if (SameItemIdList(PIDL, root->fAbsoluteItemIdList)) {
+      target = root;
+      break;
+    }
+    const int base = GetItemIdCount(root->fAbsoluteItemIdList);
+    TNsShellTreeNode* current = root;
+    bool stepped = false;
+    // Only a list below the root is looked for among its descendants: a
+    // deeper item of another folder may carry the same one-level id.
+    if (base < depth && StartsWithItem(PIDL, root->fAbsoluteItemIdList)) {
+      while (current->GetLevel() + base < depth) {
+        TPidl wanted(GetItemIdAt(PIDL, current->GetLevel() + base));
+        if (Action == laSelect) {
+          current->SetHasChildren(true);
+          current->Expand(false);
+        } else if (!current->GetExpanded() && current->GetHasChildren()) {
+          // Read anew on its next expansion.
+          current->DeleteChildren();
+          current->SetHasChildren(true);
+        }
+        TNsShellTreeNode* child = FindChild(current, wanted.Get(), current->Count());
+        if (child == nullptr) break;
+        current = child;
+        stepped = true;
+      }
+    }
+    if (stepped && current->GetLevel() + base >= depth) {
+      target = current;
+      found = true;
+      break;
+    }
+    // A miss: whatever was asked, the deepest node on the path is refreshed.
+    if (Action == laRefreshParent || Action == laDelete) Action = laRefresh;
+    if (IsNetworkItem(PIDL) && current->GetLevel() > 0) {
+      if (current->GetLevel() + base >= depth - 1) {
+        // A server or share the network folder does not list: inserted below
+        // the deepest network node reached.
+        try {
+          fNsBrowser->SetAbsoluteItemIdList(PIDL);
+        } catch (const ENsBrowserError&) {
+          return false;
+        }
+        const bool sticky = IsRootPath(ItemIdListToPath(PIDL)) || IsUNCServerPath(fNsBrowser->GetObjectName());
+        if (TNsShellTreeNode* added = AddFolderNode(current, sticky)) {
+          Resort(added->GetParent());
+          target = added;
+          found = true;
+        } else {
+          target = current;
+        }
+        break;
+      }
+      // Deeper: each missing level is inserted in turn.
+      TPidl wanted(GetItemIdAt(PIDL, current->GetLevel() + base));
+      TPidl prefix(TruncateItemIdList(PIDL, current->GetLevel() + base + 1));
+      allowExpand.Now();
+      bool result = false;
+      // Only when the level came in, so that every round goes deeper.
+      if (LocateNode(prefix.Get(), Action) && Action != laRefresh && FindChild(current, wanted.Get(), 0) != nullptr)
+        result = LocateNode(PIDL, Action);
+      return result;
+    }
+    deepest = current;
+  }
+  if (target == nullptr) target = deepest;
+  allowExpand.Now();
+  if (target == nullptr) return found;
+
+  switch (Action) {
+    case laSelect:
+      SetChangeDelay(0);
+      SetSelected(target);
+      target->MakeVisible();
+      break;
+    case laRefresh:
+      RefreshNode(target, !fRootedAtFileSystemFolder.empty(), true);
+      break;
+    case laRefreshParent:
+      if (TNsShellTreeNode* parent = target->GetParent()) RefreshNode(parent, false, true);
+      break;
+    case laDelete:
+      if (target->GetSelected()) SetChangeDelay(0);
+      target->Delete();
+      break;
+    case laInsertOnly:
+      break;
+  }
+  return found;
+}
+
+bool TNsShellTree::AddHiddenItem(const std::wstring& aPath) {
+  if (aPath.empty() || DesktopFolder == nullptr) return false;
+  TPidl kept(CopyItemIdList(fNsBrowser->GetAbsoluteItemIdList()));
+  TPidl list;
+  bool result = false;
+  try {
+    std::wstring name = aPath;
+    ULONG eaten = 0;
+    const HRESULT hr =
+        DesktopFolder->ParseDisplayName(HandleAllocated() ? fHandle : nullptr, nullptr, name.data(), &eaten,
+                                        list.Put(), nullptr);
+    if (SUCCEEDED(hr) && list) result = LocateNode(list.Get(), laInsertOnly);
+  } catch (...) {
+    if (kept) fNsBrowser->SetAbsoluteItemIdList(kept.Get());
+    throw;
+  }
+  if (kept) fNsBrowser->SetAbsoluteItemIdList(kept.Get());
+  return result;
+}
+
+bool TNsShellTree::SelectSubFolder(const std::wstring& FolderName) {
+  TNsShellTreeNode* selected = GetSelected();
+  if (selected == nullptr) return false;
+  selected->Expand(false);
+  if (selected->Count() == 0) return false;
+  for (int i = 0; i < selected->Count(); ++i) {
+    TNsShellTreeNode* child = selected->Item(i);
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, child->GetText().c_str(), -1, FolderName.c_str(), -1) ==
+        CSTR_EQUAL) {
+      SetSelected(child);
+      break;
+    }
+  }
+  return true;
+}
+
+// Reconciling.
+
+void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool FullRefresh) {
+  if (IsLoading() || Node == nullptr) return;
+  TWalkScope walking(*this);
+  // A node whose folder can no longer be reached, or opened, goes.
+  if (!PositionBrowserOn(Node)) {
+    Node->Delete();
+    return;
+  }
+  UpdateNode(Node, FullRefresh);
+  bool opened = true;
+  // The desktop's list binds the browser to the desktop itself; every other
+  // item is opened from its parent folder.
+  if (GetItemIdCount(Node->fAbsoluteItemIdList) > 0) {
+    try {
+      opened = fNsBrowser->BrowseObject();
+    } catch (const ENsBrowserError&) {
+      Node->Delete();
+      return;
+    }
+  }
+  if (Node->GetExpanded()) {
+    if (!opened) {
+      // No longer a folder: nothing below it.
+      Node->DeleteChildren();
+      Node->SetHasChildren(false);
+      return;
+    }
+    for (int i = 0; i < Node->Count(); ++i) Node->Item(i)->fTag = 0;
+    const int sortedCount = Node->Count();
+    bool somethingNew = false;
+    {
+      bool enumerating = fEnumerating;
+      fEnumerating = true;
+      try {
+        while (fNsBrowser->Next()) {
+          if (!ItemMatchesShowOptions(*fNsBrowser, fShowOptions)) continue;
+          TPidl relative(fNsBrowser->GetItemIdList());
+          TNsShellTreeNode* child = FindChild(Node, relative.Get(), sortedCount);
+          if (child == nullptr) {
+            if (!IsEditing()) AddFolderNode(Node, false);
+            somethingNew = true;
+            continue;
+          }
+          child->fTag = 1;
+          child->SetHasChildren(GetShowFiles() && child->IsFolder() ? true : fNsBrowser->HasSubFolders());
+          if (OnAddFolder) {
+            bool canAdd = true;
+            OnAddFolder(child, GetFullPath(child), canAdd);
+            if (!canAdd) child->Delete();
+          }
+        }
+      } catch (...) {
+        fEnumerating = enumerating;
+        throw;
+      }
+      fEnumerating = enumerating;
+    }
+    // Each child acts on itself only, so the list taken now stays good.
+    std::vector<TNsShellTreeNode*> children;
+    children.reserve(static_cast<size_t>(Node->Count()));
+    for (int i = 0; i < Node->Count(); ++i) children.push_back(Node->Item(i));
+    for (TNsShellTreeNode* child : children) {
+      if (child->fTag == 0 && !child->fFlags.Contains(sitSticky))
+        child->Delete();
+      else if (Recursive)
+        RefreshNode(child, Recursive, FullRefresh);
+    }
+    if (Node->Count() == 0) Node->SetHasChildren(false);
+    if (somethingNew) Resort(Node);
+  } else if (Node->GetHasChildren()) {
+    Node->DeleteChildren();
+    Node->SetHasChildren(true);
+  }
+}
+
+void TNsShellTree::RefreshNode(int Index, bool Recursive, bool FullRefresh) {
+  if (Index < 0 || Index >= GetItems().Count()) return;
+  RefreshNode(GetItem(Index), Recursive, FullRefresh);
+}
+
+// The special and the selected folder.
+
+TNsShellFolder TNsShellTree::GetSpecialFolder() {
+  if (IsLoading()) return fInitialFolder;
+  TNsShellTreeNode* node = GetSelected();
+  if (!IsValidNode(node)) return SF_FILESYSTEMFOLDER;
+  try {
+    return IsSpecialObject(node);
+  } catch (...) {
+    return SF_FILESYSTEMFOLDER;
+  }
+}
+
+void TNsShellTree::SetSpecialFolder(TNsShellFolder value) {
+  if (IsLoading()) {
+    fInitialFolder = value;
+    if (value != SF_FILESYSTEMFOLDER) fInitialPath.clear();
+    return;
+  }
+  if (value == SF_FILESYSTEMFOLDER || value == SF_INVALID) return;
+  // A folder the platform lacks selects nothing, rather than wherever the
+  // browser stood before.
+  TPidl list(GetSpecialFolderItemIdList(value));
+  if (!list) return;
+  fNsBrowser->SetSpecialFolder(value);
+  LocateNode(list.Get(), laSelect);
+}
+
+std::wstring TNsShellTree::GetSelectedFolder() {
+  if (IsLoading()) return fInitialPath;
+  TNsShellTreeNode* node = GetSelected();
+  if (!IsValidNode(node)) return {};
+  std::wstring path = GetFullPath(node);
+  if (path.empty() && !IsDesigning()) {
+    const TNsShellFolder special = GetSpecialFolder();
+    if (special != SF_FILESYSTEMFOLDER) path = GetSpecialFolderPath(special);
+  }
+  return path;
+}
+
+void TNsShellTree::SetSelectedFolder(const std::wstring& value) {
+  if (IsLoading()) {
+    // A stored special folder other than the default wins over a path.
+    if (fInitialFolder == SF_FILESYSTEMFOLDER || fInitialFolder == SF_DRIVES) {
+      fInitialPath = value;
+      fInitialFolder = SF_FILESYSTEMFOLDER;
+    }
+    return;
+  }
+  if (value.empty()) {
+    if (fRootedAt == SF_DESKTOP)
+      SetSpecialFolder(SF_DRIVES);
+    else if (TNsShellTreeNode* root = GetRootNode())
+      SetSelected(root);
+    return;
+  }
+  HRESULT parsed = S_OK;
+  for (int r = 0; r < GetItems().TopCount(); ++r) {
+    if (DesktopFolder == nullptr) break;
+    TPidl list;
+    std::wstring name = value;
+    ULONG eaten = 0;
+    parsed = DesktopFolder->ParseDisplayName(HandleAllocated() ? fHandle : nullptr, nullptr, name.data(), &eaten,
+                                             list.Put(), nullptr);
+    if (FAILED(parsed) || !list) {
+      if (SUCCEEDED(parsed)) parsed = E_FAIL;
+      // Every further attempt would parse the same text.
+      break;
+    }
+    if (LocateNode(list.Get(), laSelect)) break;
+  }
+  if (FAILED(parsed) && !IsLoading() && GetShowErrorMessages())
+    Application->ShowMessageBox(GetSystemErrorText(static_cast<int>(parsed)) + L": " + value, Application->GetTitle(),
+                                MB_OK | MB_ICONINFORMATION);
+}
+
+// The refresh commands.
+
+void TNsShellTree::FullRefresh() {
+  Application->ProcessMessages();
+  THourglassScope hourglass;
+  TTreeNodes& items = GetItems();
+  items.BeginUpdate();
+  try {
+    if (items.TopCount() == 0)
+      SetRootedAt(fRootedAt);
+    else
+      RefreshNode(GetRootNode(), true, true);
+  } catch (...) {
+    items.EndUpdate();
+    throw;
+  }
+  items.EndUpdate();
+}
+
+void TNsShellTree::SmartRefresh() {
+  if (GetSelected() == nullptr) return;
+  Application->ProcessMessages();
+  TTreeNodes& items = GetItems();
+  items.BeginUpdate();
+  try {
+    TNsShellTreeNode* node = GetSelected();
+    if (node != nullptr) {
+      if (node->GetText().empty() && node->GetParent() != nullptr) node = node->GetParent();
+      RefreshNode(node, true, false);
+    }
+    if (!GetAutomaticRefresh()) {
+      // The folders of items marked cut, deepest first: a refresh only
+      // deletes below the folder it refreshes, which then was done already.
+      std::vector<TNsShellTreeNode*> parents;
+      for (TNsShellTreeNode* n = GetRootNode(); n != nullptr; n = n->GetNext())
+        if (n->GetCut() && n->GetParent() != nullptr &&
+            std::find(parents.begin(), parents.end(), n->GetParent()) == parents.end())
+          parents.push_back(n->GetParent());
+      std::stable_sort(parents.begin(), parents.end(),
+                       [](TNsShellTreeNode* a, TNsShellTreeNode* b) { return a->GetLevel() > b->GetLevel(); });
+      for (TNsShellTreeNode* parent : parents) RefreshNode(parent, false, false);
+    }
+  } catch (...) {
+    items.EndUpdate();
+    throw;
+  }
+  items.EndUpdate();
+}
+
+// Change notifications.
+
+void TNsShellTree::ShellChangeNotify(TObject*, TNotificationEvent Event, PCItemIDList pidl1, PCItemIDList pidl2) {
+  if (IsLoading() || IsDestroying()) return;
+  if (fWalking > 0) {
+    // A nested message loop brought it in the middle of a walk over the
+    // nodes: it runs when the walk is over.
+    TPendingChange change{Event, TPidl(CopyItemIdList(pidl1)), TPidl(CopyItemIdList(pidl2))};
+    fPendingChanges.push_back(std::move(change));
+    return;
+  }
+  switch (Event) {
+    case neFileDelete:
+    case neDriveRemove:
+    case neFolderDelete:
+      LocateNode(pidl1, laDelete);
+      break;
+    case neFolderUpdate:
+      LocateNode(pidl1, laRefresh);
+      break;
+    case neFileRename:
+    case neFolderRename:
+      LocateNode(pidl1, laRefreshParent);
+      LocateNode(pidl2, laRefreshParent);
+      break;
+    default:
+      LocateNode(pidl1, laRefreshParent);
+      break;
+  }
+}
+
+void TNsShellTree::RunPendingChanges() {
+  if (fWalking > 0) return;  // the walk's end posts again
+  std::vector<TPendingChange> changes;
+  changes.swap(fPendingChanges);
+  for (TPendingChange& change : changes)
+    ShellChangeNotify(fShellChangeNotifier, change.Event, change.Pidl1.Get(), change.Pidl2.Get());
+}
+
+}  // namespace ts

@@ -1,0 +1,594 @@
+// The shell tree on a namespace the test sets up: rooting, lazy expansion,
+// the filter, sorting, locating, reconciling, the history and the link.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "ShellTreeSupport.h"
+#include "notify/NsShellChangeNotifier.h"
+#include "shell/FakeNamespace.h"
+#include "shell/NsBrowserError.h"
+#include "shell/PidlHistory.h"
+#include "shell/ShellGlobals.h"
+#include "support/TempFolder.h"
+#include "toolkit/Exception.h"
+#include "shell/NsBrowser.h"
+#include "shell/SpecialFolders.h"
+
+namespace ts::test {
+namespace {
+
+constexpr ULONG kFolder = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR;
+constexpr ULONG kParent = kFolder | SFGAO_HASSUBFOLDER;
+constexpr ULONG kFile = SFGAO_FILESYSTEM;
+
+class ShellTreeTest : public ::testing::Test {
+protected:
+  ShellTreeTest() {
+    TFakeItem& desktop = space.Desktop();
+    computer = &space.Add(desktop, L"My Computer", SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
+    space.SetSpecial(CSIDL_DRIVES, *computer);
+    bin = &space.Add(desktop, L"Recycle Bin", SFGAO_FOLDER);
+    space.SetSpecial(CSIDL_BITBUCKET, *bin);
+    drive = &space.Add(*computer, L"Local Disk (C:)", kParent, L"C:\\");
+    data = &space.Add(*drive, L"Data", kParent, L"C:\\Data");
+    space.Add(*data, L"Music", kFolder, L"C:\\Data\\Music");
+    space.Add(*data, L"Photos", kFolder, L"C:\\Data\\Photos");
+    empty = &space.Add(*drive, L"Empty", kFolder, L"C:\\Empty");
+    onlyHidden = &space.Add(*drive, L"Secretive", kParent, L"C:\\Secretive");
+    space.Add(*onlyHidden, L"Hidden", kFolder | SFGAO_HIDDEN, L"C:\\Secretive\\Hidden");
+    space.Add(*drive, L"notes.txt", kFile, L"C:\\notes.txt");
+  }
+
+  TNsShellTree& Tree() { return *view.Tree; }
+  TNsShellTreeNode* Root() { return Tree().GetRootNode(); }
+  TNsShellTreeNode* NodeOf(const TFakeItem& item) {
+    for (TNsShellTreeNode* node = Root(); node != nullptr; node = node->GetNext()) {
+      TPidl list(space.AbsoluteList(item));
+      if (node->GetAbsoluteItemIdList() != nullptr &&
+          DesktopFolder->CompareIDs(0, node->GetAbsoluteItemIdList(), list.Get()) == S_OK)
+        return node;
+    }
+    return nullptr;
+  }
+  bool Locate(const TFakeItem& item, TNsLocateAction action) {
+    TPidl list(space.AbsoluteList(item));
+    return Tree().LocateNode(list.Get(), action);
+  }
+  TNsShellTreeNode* Expanded(const TFakeItem& item) {
+    TNsShellTreeNode* node = NodeOf(item);
+    if (node != nullptr) node->Expand(false);
+    return node;
+  }
+
+  TFakeNamespace space;
+  TFakeItem* computer;
+  TFakeItem* bin;
+  TFakeItem* drive;
+  TFakeItem* data;
+  TFakeItem* empty;
+  TFakeItem* onlyHidden;
+  TTreeForm view;
+};
+
+using Names = std::vector<std::wstring>;
+
+TEST_F(ShellTreeTest, ADesktopTreeHasOneTopLevelNodeOnTheSharedEmptyList) {
+  view.Show();
+  ASSERT_EQ(Tree().GetItems().TopCount(), 1);
+  TNsShellTreeNode* root = Root();
+  EXPECT_EQ(root->GetAbsoluteItemIdList(), DesktopItemIdList);
+  EXPECT_EQ(GetItemIdCount(root->GetAbsoluteItemIdList()), 0);
+  EXPECT_TRUE(root->IsFolder());
+  // Built, expanded and selected with the window.
+  EXPECT_TRUE(root->GetExpanded());
+  EXPECT_EQ(Tree().GetSelected(), root);
+  EXPECT_EQ(Captions(root), (Names{L"My Computer", L"Recycle Bin"}));
+  EXPECT_EQ(Tree().GetVersion(), L"TNsShellTree V7.1.0.530");
+}
+
+TEST_F(ShellTreeTest, CreationDefaults) {
+  TNsShellTree& tree = Tree();
+  EXPECT_EQ(tree.GetRootedAt(), SF_DESKTOP);
+  EXPECT_EQ(tree.GetChangeDelay(), 100u);
+  EXPECT_EQ(tree.GetWidth(), 200);
+  EXPECT_EQ(tree.GetHeight(), 300);
+  EXPECT_EQ(tree.GetShowOptions(), (TNsShellShowOptions{soShowNethood, soShowRecycleBin}));
+  EXPECT_TRUE(tree.GetShowNethood());
+  EXPECT_TRUE(tree.GetShowRecycleBin());
+  EXPECT_FALSE(tree.GetShowHidden());
+  EXPECT_FALSE(tree.GetShowFiles());
+  EXPECT_FALSE(tree.GetShowErrorMessages());
+  EXPECT_FALSE(tree.GetNoFillOnStartup());
+  EXPECT_FALSE(tree.GetFileSystemOnly());
+  EXPECT_FALSE(tree.GetExpandOnSelected());
+  EXPECT_FALSE(tree.GetMultipleRoots());
+  EXPECT_TRUE(tree.GetAutomaticRefresh());
+  EXPECT_TRUE(tree.GetUseSystemFont());
+  EXPECT_TRUE(tree.GetUseSystemStyles());
+  EXPECT_TRUE(tree.GetShowOverlayIcons());
+  EXPECT_TRUE(tree.GetShowButtons());
+  EXPECT_TRUE(tree.GetRightClickSelect());
+  EXPECT_TRUE(tree.GetToolTips());
+  EXPECT_FALSE(tree.GetShowRoot());
+  EXPECT_FALSE(tree.GetReadOnly());
+  EXPECT_FALSE(tree.GetHideSelection());
+  EXPECT_FALSE(tree.GetHotTrack());
+  EXPECT_EQ(tree.GetShellLink(), nullptr);
+  EXPECT_EQ(tree.GetShellChangeNotifier()->GetEventFilter().Value(), 261584u);
+  EXPECT_TRUE(tree.GetShellChangeNotifier()->GetRecursive());
+  EXPECT_EQ(tree.GetItems().TopCount(), 0);  // no root before the window
+  EXPECT_NE(tree.GetImages(), nullptr);
+}
+
+TEST_F(ShellTreeTest, AFolderIsReadOnlyOnItsFirstExpansion) {
+  view.Show();
+  const int afterRoot = space.Counters.EnumObjects;
+  TNsShellTreeNode* computerNode = NodeOf(*computer);
+  ASSERT_NE(computerNode, nullptr);
+  // The button comes from the shell's answer, without reading the folder.
+  EXPECT_TRUE(computerNode->GetHasChildren());
+  EXPECT_EQ(computerNode->Count(), 0);
+  EXPECT_EQ(space.Counters.EnumObjects, afterRoot);
+
+  computerNode->Expand(false);
+  EXPECT_EQ(space.Counters.EnumObjects, afterRoot + 1);
+  EXPECT_EQ(Captions(computerNode), (Names{L"Local Disk (C:)"}));
+  computerNode->Collapse(false);
+  computerNode->Expand(false);
+  EXPECT_EQ(space.Counters.EnumObjects, afterRoot + 1);
+}
+
+TEST_F(ShellTreeTest, TheButtonFollowsWhatTheFilterLetsThrough) {
+  view.Show();
+  Expanded(*computer);
+  TNsShellTreeNode* driveNode = Expanded(*drive);
+  ASSERT_NE(driveNode, nullptr);
+  // Files stay out by default; the folders come in the folder's own order.
+  EXPECT_EQ(Captions(driveNode), (Names{L"Data", L"Empty", L"Secretive"}));
+  TNsShellTreeNode* secretive = ChildNamed(driveNode, L"Secretive");
+  TNsShellTreeNode* emptyNode = ChildNamed(driveNode, L"Empty");
+  // Drawn: the pictures and the buttons come with the first paint.
+  PumpMessagesUntil([&] { return secretive->GetImageIndex() >= 0 && emptyNode->GetImageIndex() >= 0; });
+  EXPECT_TRUE(Shown(Tree(), secretive).HasButton);
+  EXPECT_FALSE(Shown(Tree(), emptyNode).HasButton);
+  // Its only subfolder is hidden: after the expansion the button goes.
+  secretive->Expand(false);
+  EXPECT_EQ(secretive->Count(), 0);
+  EXPECT_FALSE(Shown(Tree(), secretive).HasButton);
+
+  Tree().SetShowHidden(true);
+  secretive = NodeOf(*onlyHidden);
+  ASSERT_NE(secretive, nullptr);
+  secretive->Expand(false);
+  EXPECT_EQ(Captions(secretive), (Names{L"Hidden"}));
+}
+
+TEST_F(ShellTreeTest, ChildrenComeInTheFoldersOrderNotAlphabeticallyNorAsEnumerated) {
+  // Made last, listed first by the folder's enumeration.
+  TFakeItem& zeta = space.Add(*drive, L"Zeta", kFolder, L"C:\\Zeta");
+  TFakeItem& alpha = space.Add(*drive, L"Alpha", kFolder, L"C:\\Alpha");
+  auto& children = drive->Children;
+  std::rotate(children.begin(), children.end() - 2, children.end());
+  ASSERT_EQ(children.front()->DisplayName, L"Zeta");
+  (void)zeta;
+  (void)alpha;
+  view.Show();
+  Expanded(*computer);
+  EXPECT_EQ(Captions(Expanded(*drive)), (Names{L"Data", L"Empty", L"Secretive", L"Zeta", L"Alpha"}));
+}
+
+TEST_F(ShellTreeTest, NodesRefusedByOnAddFolderStayAway) {
+  std::vector<std::wstring> asked;
+  Tree().OnAddFolder = [&](TNsShellTreeNode* node, const std::wstring& path, bool& canAdd) {
+    asked.push_back(path);
+    EXPECT_TRUE(canAdd);
+    canAdd = node->GetText() != L"Empty";
+  };
+  view.Show();
+  Expanded(*computer);
+  TNsShellTreeNode* driveNode = Expanded(*drive);
+  EXPECT_EQ(Captions(driveNode), (Names{L"Data", L"Secretive"}));
+  EXPECT_NE(std::find(asked.begin(), asked.end(), L"C:\\Data"), asked.end());
+  // Asked again for the children a refresh finds still there.
+  asked.clear();
+  Tree().RefreshNode(driveNode, false, true);
+  EXPECT_EQ(Captions(driveNode), (Names{L"Data", L"Secretive"}));
+  EXPECT_EQ(asked, (Names{L"C:\\Data", L"C:\\Empty", L"C:\\Secretive"}));
+}
+
+TEST_F(ShellTreeTest, TheWrongNodeClassIsRefusedWithItsMessage) {
+  Tree().OnCreateNodeClass = [](TCustomTreeView*, TTreeNodeClass& nodeClass) {
+    nodeClass = [](TTreeNodes* owner) { return new TTreeNode(owner); };
+  };
+  try {
+    Tree().GetItems().Add(nullptr, L"x");
+    FAIL() << "a plain node was accepted";
+  } catch (const EInvalidArgument& e) {
+    EXPECT_EQ(e.Message(), L"Internal Error: TNsShellTree.OnCreateNodeClass.ItemClass must inherit from TNsShellTreeNode.");
+  }
+  EXPECT_EQ(Tree().GetItems().TopCount(), 0);
+}
+
+// Locating.
+
+TEST_F(ShellTreeTest, ASelectedFolderTwelveLevelsDownExpandsTheChainAndSelectsIt) {
+  TFakeItem* level = drive;
+  std::wstring path = L"C:";
+  for (int i = 1; i <= 12; ++i) {
+    path += L"\\Level" + std::to_wstring(i);
+    level = &space.Add(*level, L"Level" + std::to_wstring(i), kParent, path);
+    space.Add(*level->Parent, L"Beside" + std::to_wstring(i), kFolder, path + L"b");
+  }
+  view.Show();
+  Tree().SetSelectedFolder(path);
+  TNsShellTreeNode* selected = Tree().GetSelected();
+  ASSERT_NE(selected, nullptr);
+  EXPECT_EQ(selected->GetText(), L"Level12");
+  EXPECT_EQ(selected->GetLevel(), 14);  // desktop, computer, drive, twelve levels
+  EXPECT_EQ(Tree().GetSelectedFolder(), path);
+  for (TNsShellTreeNode* node = selected->GetParent(); node != nullptr; node = node->GetParent())
+    EXPECT_TRUE(node->GetExpanded()) << WideToUtf8(node->GetText());
+  EXPECT_EQ(Tree().GetSpecialFolder(), SF_FILESYSTEMFOLDER);
+}
+
+TEST_F(ShellTreeTest, TheSelectedFolderAgainChangesNothing) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  ASSERT_EQ(Tree().GetSelectedFolder(), L"C:\\Data");
+  const int enumerations = space.Counters.EnumObjects;
+  const int parses = space.Counters.ParseDisplayName;
+  const int nodes = Tree().GetItems().Count();
+  TPidl list(space.AbsoluteList(*data));
+  EXPECT_TRUE(Tree().LocateNode(list.Get(), laSelect));
+  Tree().SetSelectedFolder(L"C:\\Data");
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations);
+  EXPECT_EQ(space.Counters.ParseDisplayName, parses + 1);
+  EXPECT_EQ(Tree().GetItems().Count(), nodes);
+  EXPECT_FALSE(NodeOf(*data)->GetExpanded());
+}
+
+TEST_F(ShellTreeTest, AMissingPathLeavesTheTreeAsItWas) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  const int nodes = Tree().GetItems().Count();
+  TNsShellTreeNode* selected = Tree().GetSelected();
+  for (const wchar_t* missing : {L"C:\\Nowhere", L"C:\\Data\\Music\\Deeper\\Still", L"Q:\\", L"::{bad}", L"\\\\?\\"}) {
+    Tree().SetSelectedFolder(missing);
+    EXPECT_EQ(Tree().GetSelected(), selected) << WideToUtf8(missing);
+    EXPECT_EQ(Tree().GetItems().Count(), nodes) << WideToUtf8(missing);
+  }
+  Tree().SetSelectedFolder(std::wstring(40000, L'x'));
+  EXPECT_EQ(Tree().GetSelected(), selected);
+}
+
+TEST_F(ShellTreeTest, APathWhoseLastFolderIsHiddenSelectsItsVisibleParent) {
+  view.Show();
+  TPidl hidden(space.AbsoluteList(*onlyHidden->Children[0]));
+  EXPECT_FALSE(Tree().LocateNode(hidden.Get(), laSelect));
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Secretive");
+}
+
+TEST_F(ShellTreeTest, AnEmptySelectedFolderSelectsMyComputerOnADesktopTreeElseTheRoot) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  Tree().SetSelectedFolder(L"");
+  EXPECT_EQ(Tree().GetSelected(), NodeOf(*computer));
+  EXPECT_EQ(Tree().GetSpecialFolder(), SF_DRIVES);
+
+  Tree().SetRootedAt(SF_DRIVES);
+  Tree().SetSelectedFolder(L"C:\\Data\\Music");
+  EXPECT_EQ(Tree().GetSelected()->GetText(), L"Music");
+  Tree().SetSelectedFolder(L"");
+  EXPECT_EQ(Tree().GetSelected(), Root());
+}
+
+TEST_F(ShellTreeTest, AListBelowAnotherFolderIsNotTakenForTheRootsOwnChild) {
+  TFakeItem& other = space.Add(*computer, L"Other Disk (D:)", kParent, L"D:\\");
+  view.Show();
+  Tree().SetRootedAtFileSystemFolder(L"C:\\");
+  ASSERT_EQ(Root()->GetText(), L"Local Disk (C:)");
+  // D:'s list with C:\Data's item id under it: the same one-level id, but
+  // not the same folder.
+  TPidl otherList(space.AbsoluteList(other));
+  TPidl dataItem(TFakeNamespace::ChildList(*data));
+  TPidl foreign(ConcatItemIdLists(otherList.Get(), dataItem.Get()));
+  Tree().SetSelected(ChildNamed(Root(), L"Empty"));
+  EXPECT_FALSE(Tree().LocateNode(foreign.Get(), laSelect));
+  EXPECT_EQ(Tree().GetSelected(), Root());
+}
+
+TEST_F(ShellTreeTest, ActionsOtherThanSelectExpandNothingAndEmptyCollapsedFolders) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  ASSERT_EQ(dataNode->Count(), 2);
+  dataNode->Collapse(false);
+  const int enumerations = space.Counters.EnumObjects;
+  // A change below the collapsed folder refreshes that folder: its stale
+  // children go, its button stays, nothing is read.
+  TPidl music(space.AbsoluteList(*data->Children[0]));
+  EXPECT_FALSE(Tree().LocateNode(music.Get(), laRefreshParent));
+  EXPECT_EQ(dataNode->Count(), 0);
+  EXPECT_TRUE(dataNode->GetHasChildren());
+  EXPECT_FALSE(dataNode->GetExpanded());
+  EXPECT_TRUE(Shown(Tree(), dataNode).HasButton);
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations);
+  // Opened again, it is read anew.
+  dataNode->Expand(false);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Photos"}));
+}
+
+TEST_F(ShellTreeTest, ADeletionNotificationDeletesTheNodeOrRefreshesTheDeepestOneOnThePath) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data\\Music");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  TNsShellTreeNode* music = ChildNamed(dataNode, L"Music");
+  ASSERT_EQ(Tree().GetSelected(), music);
+  // The shell reports the folder gone: its node goes, selected as it was.
+  TPidl musicList(space.AbsoluteList(*data->Children[0]));
+  data->Children.erase(data->Children.begin());
+  EXPECT_TRUE(Tree().LocateNode(musicList.Get(), laDelete));
+  EXPECT_EQ(Captions(dataNode), (Names{L"Photos"}));
+  EXPECT_NE(Tree().GetSelected(), nullptr);
+
+  // Unknown to the tree: the deepest node on its path is refreshed.
+  TFakeItem& fresh = space.Add(*data, L"Fresh", kFolder, L"C:\\Data\\Fresh");
+  TPidl ghost(ConcatItemIdLists(TPidl(space.AbsoluteList(fresh)).Get(), TPidl(TFakeNamespace::ChildList(*data->Children[0])).Get()));
+  EXPECT_FALSE(Tree().LocateNode(ghost.Get(), laDelete));
+  EXPECT_EQ(Captions(dataNode), (Names{L"Photos", L"Fresh"}));
+}
+
+TEST_F(ShellTreeTest, ATopLevelTargetIsActedOnAndAnswersFalse) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  EXPECT_FALSE(Tree().LocateNode(DesktopItemIdList, laSelect));
+  EXPECT_EQ(Tree().GetSelected(), Root());
+  EXPECT_FALSE(Tree().LocateNode(nullptr, laSelect));
+}
+
+TEST_F(ShellTreeTest, SpecialFolderReadsAndSelects) {
+  view.Show();
+  EXPECT_EQ(Tree().GetSpecialFolder(), SF_DESKTOP);
+  Tree().SetSpecialFolder(SF_BITBUCKET);
+  EXPECT_EQ(Tree().GetSelected(), NodeOf(*bin));
+  EXPECT_EQ(Tree().GetSpecialFolder(), SF_BITBUCKET);
+  // A special folder this platform lacks selects nothing else.
+  Tree().SetSpecialFolder(SF_PRINTERS);
+  EXPECT_EQ(Tree().GetSelected(), NodeOf(*bin));
+  Tree().SetSpecialFolder(SF_FILESYSTEMFOLDER);
+  EXPECT_EQ(Tree().GetSelected(), NodeOf(*bin));
+}
+
+TEST_F(ShellTreeTest, LoadingSelectsAStoredSpecialFolderOverAStoredPath) {
+  for (bool pathFirst : {true, false}) {
+    TTreeForm loaded;
+    TNsShellTree& tree = *loaded.Tree;
+    tree.BeginLoading();
+    if (pathFirst) tree.SetSelectedFolder(L"C:\\Data");
+    tree.SetSpecialFolder(SF_DESKTOP);
+    if (!pathFirst) tree.SetSelectedFolder(L"C:\\Data");
+    EXPECT_EQ(tree.GetSpecialFolder(), SF_DESKTOP);
+    tree.EndLoading();
+    loaded.Show();
+    EXPECT_EQ(tree.GetSelected(), tree.GetRootNode());
+    EXPECT_EQ(tree.GetSelectedFolder(), GetSpecialFolderPath(SF_DESKTOP));
+  }
+  // A stored path alone is selected once loading ends.
+  TTreeForm loaded;
+  loaded.Tree->BeginLoading();
+  loaded.Tree->SetSelectedFolder(L"C:\\Data");
+  EXPECT_EQ(loaded.Tree->GetSelectedFolder(), L"C:\\Data");
+  EXPECT_EQ(loaded.Tree->GetSpecialFolder(), SF_FILESYSTEMFOLDER);
+  loaded.Tree->EndLoading();
+  loaded.Show();
+  EXPECT_EQ(loaded.Tree->GetSelectedFolder(), L"C:\\Data");
+}
+
+TEST_F(ShellTreeTest, SelectSubFolderMatchesCaptionsWithoutCase) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  EXPECT_TRUE(Tree().SelectSubFolder(L"PHOTOS"));
+  EXPECT_EQ(Tree().GetSelected()->GetText(), L"Photos");
+  Tree().SetSelectedFolder(L"C:\\Data");
+  EXPECT_TRUE(Tree().SelectSubFolder(L"Nothing"));
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data");
+  Tree().SetSelectedFolder(L"C:\\Empty");
+  EXPECT_FALSE(Tree().SelectSubFolder(L"Anything"));
+}
+
+// Reconciling.
+
+TEST_F(ShellTreeTest, ARefreshAddsNewFoldersInOrderDropsGoneOnesAndKeepsWhatTheUserOpened) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data\\Photos");
+  TNsShellTreeNode* driveNode = NodeOf(*drive);
+  TNsShellTreeNode* photos = Tree().GetSelected();
+  NodeOf(*data)->Expand(false);
+  // Behind the tree: one folder goes, one comes (first in the folder's order).
+  auto& children = drive->Children;
+  children.erase(std::find_if(children.begin(), children.end(), [](auto& c) { return c->DisplayName == L"Empty"; }));
+  TFakeItem& early = space.Add(*drive, L"Archive", kFolder, L"C:\\Archive");
+  early.Id = 0;  // sorts first
+  Tree().RefreshNode(driveNode, true, true);
+  EXPECT_EQ(Captions(driveNode), (Names{L"Archive", L"Data", L"Secretive"}));
+  EXPECT_TRUE(NodeOf(*data)->GetExpanded());
+  EXPECT_EQ(Tree().GetSelected(), photos);
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data\\Photos");
+}
+
+TEST_F(ShellTreeTest, ARefreshDeletesAChildWhoseFolderCannotBeOpened) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  TFakeItem& photos = *data->Children[1];
+  photos.BindFails = true;
+  // Whether the browser raises on a folder it cannot bind.
+  {
+    TNsBrowser probe(nullptr);
+    TPidl list(space.AbsoluteList(photos));
+    probe.SetAbsoluteItemIdList(list.Get());
+    bool raises = false;
+    try {
+      probe.BrowseObject();
+    } catch (const ENsBrowserError&) {
+      raises = true;
+    }
+    if (!raises) GTEST_SKIP() << "the browser answers false for a folder it cannot bind instead of raising";
+  }
+  Tree().RefreshNode(dataNode, true, true);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music"}));
+}
+
+TEST_F(ShellTreeTest, WhileACaptionIsEditedARefreshAddsNothing) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  space.Add(*data, L"Video", kFolder, L"C:\\Data\\Video");
+  ASSERT_TRUE(dataNode->Item(0)->EditText());
+  ASSERT_TRUE(Tree().IsEditing());
+  Tree().RefreshNode(dataNode, false, true);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Photos"}));
+  dataNode->Item(0)->EndEdit(true);
+  Tree().RefreshNode(dataNode, false, true);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Photos", L"Video"}));
+}
+
+TEST_F(ShellTreeTest, HiddenRecycleFoldersFollowShowRecycleBinNotShowHidden) {
+  space.Add(*drive, L"RECYCLER", kFolder | SFGAO_HIDDEN, L"C:\\RECYCLER");
+  space.Add(*drive, L"Recycled", kFolder, L"C:\\Recycled");
+  Tree().SetShowHidden(true);
+  Tree().SetShowRecycleBin(false);
+  view.Show();
+  EXPECT_EQ(Captions(Root()), (Names{L"My Computer"}));
+  Expanded(*computer);
+  EXPECT_EQ(Captions(Expanded(*drive)), (Names{L"Data", L"Empty", L"Secretive", L"Recycled"}));
+  Tree().SetShowRecycleBin(true);
+  EXPECT_EQ(Captions(NodeOf(*drive)), (Names{L"Data", L"Empty", L"Secretive", L"RECYCLER", L"Recycled"}));
+  EXPECT_EQ(Captions(Root()), (Names{L"My Computer", L"Recycle Bin"}));
+}
+
+TEST_F(ShellTreeTest, ShowingFilesAddsTheFileEventsForGood) {
+  view.Show();
+  TNsShellChangeNotifier* notifier = Tree().GetShellChangeNotifier();
+  Tree().SetShowFiles(true);
+  const TNotificationEvents withFiles = notifier->GetEventFilter();
+  EXPECT_TRUE(withFiles.Contains(neFileCreate));
+  EXPECT_TRUE(withFiles.Contains(neFileRename));
+  EXPECT_TRUE(withFiles.Contains(neFileDelete));
+  EXPECT_EQ(withFiles.Value(), 261584u | 0x38u);
+  Tree().SetSelectedFolder(L"C:\\");
+  NodeOf(*drive)->Expand(false);
+  EXPECT_EQ(Captions(NodeOf(*drive)), (Names{L"Data", L"Empty", L"Secretive", L"notes.txt"}));
+  EXPECT_FALSE(ChildNamed(NodeOf(*drive), L"notes.txt")->IsFolder());
+  EXPECT_TRUE(ChildNamed(NodeOf(*drive), L"Data")->IsFolder());
+  Tree().SetShowFiles(false);
+  EXPECT_EQ(notifier->GetEventFilter(), withFiles);
+  EXPECT_EQ(Captions(NodeOf(*drive)), (Names{L"Data", L"Empty", L"Secretive"}));
+}
+
+// Rooting.
+
+TEST_F(ShellTreeTest, RootingAgainRebuildsTheRootAndClearsTheHistory) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  Tree().SetSelectedFolder(L"C:\\Empty");
+  ASSERT_GE(Tree().GetHistory()->GetCount(), 2);
+  Root()->SetTag(7);
+  const int enumerations = space.Counters.EnumObjects;
+  Tree().SetRootedAt(SF_DESKTOP);
+  EXPECT_EQ(Tree().GetItems().TopCount(), 1);
+  EXPECT_EQ(Root()->GetTag(), 0);
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations + 1);
+  EXPECT_EQ(Tree().GetHistory()->GetCount(), 0);
+  EXPECT_EQ(Tree().GetSelected(), Root());
+  EXPECT_TRUE(Root()->GetExpanded());
+
+  Tree().SetRootedAt(SF_DRIVES);
+  ASSERT_EQ(Tree().GetItems().TopCount(), 1);
+  EXPECT_EQ(Root()->GetText(), L"My Computer");
+  EXPECT_EQ(Captions(Root()), (Names{L"Local Disk (C:)"}));
+  EXPECT_EQ(Tree().GetRootedAtFileSystemFolder(), L"");
+  Tree().SetRootedAt(SF_DRIVES);
+  EXPECT_EQ(Tree().GetHistory()->GetCount(), 0);
+}
+
+TEST_F(ShellTreeTest, RootingAtAFileOrAMissingFolderIsRefusedAndChangesNothing) {
+  view.Show();
+  TTempFolder temp;
+  const std::wstring file = temp.MakeFile(L"plain.txt", "x");
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* root = Root();
+  const int nodes = Tree().GetItems().Count();
+  for (const std::wstring& path : {file, temp / L"missing", temp / L"*", std::wstring(L"C:\\Data\\Mu?ic")}) {
+    try {
+      Tree().SetRootedAtFileSystemFolder(path);
+      ADD_FAILURE() << "accepted " << WideToUtf8(path);
+    } catch (const ENsBrowserError& e) {
+      EXPECT_EQ(e.Message(), L"TNsShellTree cannot be rooted at a file or non existing folder. Path: " + path);
+    }
+    EXPECT_EQ(Root(), root);
+    EXPECT_EQ(Tree().GetItems().Count(), nodes);
+    EXPECT_EQ(Tree().GetRootedAt(), SF_DESKTOP);
+    EXPECT_EQ(Tree().GetRootedAtFileSystemFolder(), L"");
+  }
+  // Drive roots are taken without a directory search.
+  for (const wchar_t* root : {L"C:", L"C:\\"}) {
+    Tree().SetRootedAtFileSystemFolder(root);
+    EXPECT_EQ(Tree().GetRootedAt(), SF_FILESYSTEMFOLDER);
+    EXPECT_EQ(Root()->GetText(), L"Local Disk (C:)");
+    EXPECT_EQ(Captions(Root()), (Names{L"Data", L"Empty", L"Secretive"}));
+  }
+}
+
+TEST_F(ShellTreeTest, MultipleRootsAddTopLevelNodesThatAreSearchedInTurn) {
+  // The desktop root leaves My Computer out, so only the second root holds C:.
+  Tree().OnAddFolder = [](TNsShellTreeNode* node, const std::wstring&, bool& canAdd) {
+    canAdd = node->GetText() != L"My Computer";
+  };
+  view.Show();
+  Tree().SetMultipleRoots(true);
+  Tree().SetRootedAtFileSystemFolder(L"C:\\");
+  ASSERT_EQ(Tree().GetItems().TopCount(), 2);
+  auto* second = static_cast<TNsShellTreeNode*>(Tree().GetItems().Top(1));
+  EXPECT_EQ(second->GetText(), L"Local Disk (C:)");
+  EXPECT_EQ(Captions(second), (Names{L"Data", L"Empty", L"Secretive"}));
+  EXPECT_EQ(Captions(Root()), (Names{L"Recycle Bin"}));
+  Tree().SetSelectedFolder(L"C:\\Data\\Photos");
+  ASSERT_NE(Tree().GetSelected(), nullptr);
+  EXPECT_EQ(Tree().GetSelected()->GetText(), L"Photos");
+  EXPECT_EQ(Tree().GetSelected()->GetParent()->GetParent(), second);
+}
+
+// The history.
+
+TEST_F(ShellTreeTest, MovingInTheHistoryDoesNotExtendIt) {
+  view.Show();
+  for (const wchar_t* path : {L"C:\\Data", L"C:\\Empty", L"C:\\Secretive"}) Tree().SetSelectedFolder(path);
+  TPidlHistory& history = *Tree().GetHistory();
+  const int count = history.GetCount();
+  ASSERT_GE(count, 3);
+  EXPECT_TRUE(Tree().IsMovePossible(-2));
+  EXPECT_FALSE(Tree().IsMovePossible(1));
+  Tree().MoveInHistory(-2);
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data");
+  EXPECT_EQ(history.GetCount(), count);
+  EXPECT_EQ(history.GetPosition(), count - 3);
+  EXPECT_TRUE(Tree().IsMovePossible(2));
+  Tree().MoveInHistory(1);
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Empty");
+  EXPECT_EQ(history.GetCount(), count);
+  // The back button of the mouse and Alt with Left do the same.
+  SendMessageW(Tree().GetHandle(), WM_XBUTTONDOWN, 0x10020, 0);
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data");
+  EXPECT_EQ(history.GetCount(), count);
+  // A new selection cuts the entries ahead of it.
+  Tree().SetSelectedFolder(L"C:\\Secretive");
+  EXPECT_EQ(history.GetCount(), count - 1);
+}
+
+}  // namespace
+}  // namespace ts::test
