@@ -21,6 +21,8 @@ public:
                 TWorkTag aGroupTag);
 
   void PerformWork() override;
+  // Also lets go of the viewer: it may be gone right after it cancels.
+  void Terminate() override;
   int GetIconIndex() const noexcept { return fIconIndex; }
 
 protected:

@@ -218,6 +218,7 @@ public:
   }
   HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE list, IBindCtx*, REFIID iid, void** object) override {
     ++fSpace.Counters.BindToObject;
+    fSpace.PassGate();
     *object = nullptr;
     TFakeItem* target = fSpace.Resolve(fItem, list);
     if (target == nullptr) return E_INVALIDARG;
@@ -337,7 +338,7 @@ private:
 
 }  // namespace
 
-TFakeNamespace::TFakeNamespace() : fDesktop(std::make_shared<TFakeItem>()) {
+TFakeNamespace::TFakeNamespace() : fDesktop(std::make_shared<TFakeItem>()), fOwnerThread(GetCurrentThreadId()) {
   fDesktop->DisplayName = L"Desktop";
   fDesktop->Attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
   fDesktopFolder = FolderOf(*fDesktop);
@@ -371,6 +372,14 @@ TFakeItem& TFakeNamespace::Add(TFakeItem& parent, const std::wstring& displayNam
 }
 
 IShellFolder* TFakeNamespace::FolderOf(TFakeItem& item) { return new TFakeFolder(*this, item); }
+
+void TFakeNamespace::PassGate() {
+  HANDLE gate = WorkerGate.load();
+  if (gate == nullptr || GetCurrentThreadId() == fOwnerThread) return;
+  ++WorkersAtGate;
+  WaitForSingleObject(gate, 60000);
+  --WorkersAtGate;
+}
 
 PItemIDList TFakeNamespace::ChildList(const TFakeItem& item) {
   auto* list = static_cast<BYTE*>(CoTaskMemAlloc(sizeof(TFakeItemData) + sizeof(USHORT)));

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -85,6 +86,11 @@ public:
   // What every folder's CompareIDs answers instead of comparing, when set.
   HRESULT CompareIDsAnswer = S_OK;
   bool CompareIDsFails = false;
+  // While set, BindToObject called from a thread other than the one that
+  // made the namespace waits for the event (at most 60 s): a test holds
+  // background jobs in flight. WorkersAtGate counts the calls waiting.
+  std::atomic<HANDLE> WorkerGate{nullptr};
+  std::atomic<int> WorkersAtGate{0};
 
   // Asked first for the UI objects of a folder's items and for a folder's
   // view objects; E_NOINTERFACE leaves the request to the fake itself.
@@ -97,6 +103,8 @@ public:
   static PItemIDList ChildList(const TFakeItem& item);
   static uint32_t FirstId(PCUIDLIST_RELATIVE list);
   IShellFolder* FolderOf(TFakeItem& item);  // a new reference
+  // Holds a background thread at the gate while it is set.
+  void PassGate();
 
 private:
   static HRESULT LocateSpecial(int csidl, PItemIDList* list);
@@ -107,6 +115,7 @@ private:
   uint32_t fNextId = 1;
   IShellFolder* fDesktopFolder;
 
+  DWORD fOwnerThread;
   IShellFolder* fSavedDesktopFolder;
   TSpecialFolderLocator fSavedLocator;
   decltype(TShellFunctions::SHGetPathFromIDListEx) fSavedPathOf;
