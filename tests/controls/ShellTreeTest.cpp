@@ -6,6 +6,7 @@
 
 #include "ShellTreeSupport.h"
 #include "notify/NsShellChangeNotifier.h"
+#include "link/NsShellLink.h"
 #include "shell/FakeNamespace.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PidlHistory.h"
@@ -166,13 +167,11 @@ TEST_F(ShellTreeTest, TheButtonFollowsWhatTheFilterLetsThrough) {
 
 TEST_F(ShellTreeTest, ChildrenComeInTheFoldersOrderNotAlphabeticallyNorAsEnumerated) {
   // Made last, listed first by the folder's enumeration.
-  TFakeItem& zeta = space.Add(*drive, L"Zeta", kFolder, L"C:\\Zeta");
-  TFakeItem& alpha = space.Add(*drive, L"Alpha", kFolder, L"C:\\Alpha");
+  space.Add(*drive, L"Zeta", kFolder, L"C:\\Zeta");
+  space.Add(*drive, L"Alpha", kFolder, L"C:\\Alpha");
   auto& children = drive->Children;
   std::rotate(children.begin(), children.end() - 2, children.end());
   ASSERT_EQ(children.front()->DisplayName, L"Zeta");
-  (void)zeta;
-  (void)alpha;
   view.Show();
   Expanded(*computer);
   EXPECT_EQ(Captions(Expanded(*drive)), (Names{L"Data", L"Empty", L"Secretive", L"Zeta", L"Alpha"}));
@@ -588,6 +587,284 @@ TEST_F(ShellTreeTest, MovingInTheHistoryDoesNotExtendIt) {
   // A new selection cuts the entries ahead of it.
   Tree().SetSelectedFolder(L"C:\\Secretive");
   EXPECT_EQ(history.GetCount(), count - 1);
+}
+
+// The link.
+
+TEST_F(ShellTreeTest, TheLinkHearsOfEachSelectionAndMovesTheTree) {
+  TNsShellLink link(nullptr);
+  TRecordingControl list;
+  list.SetShellLink(&link);
+  Tree().SetShellLink(&link);
+  view.Show();
+  ASSERT_FALSE(list.Paths.empty());
+  // The root, at the top level: no parent-folder item for the list.
+  EXPECT_EQ(GetItemIdCount(list.Lists.back().Get()), 0);
+  EXPECT_FALSE(link.GetShowParentFolderItem());
+
+  list.Paths.clear();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  EXPECT_EQ(list.Paths, (Names{L"C:\\Data"}));
+  EXPECT_TRUE(link.GetShowParentFolderItem());
+
+  // The other way: the list opens a folder, the tree selects it and tells
+  // no one back.
+  list.Paths.clear();
+  TPidl photos(space.AbsoluteList(*data->Children[1]));
+  list.Open(photos.Get());
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data\\Photos");
+  EXPECT_TRUE(list.Paths.empty());
+  list.Open(nullptr);
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data\\Photos");
+
+  // Up, as asked by the link.
+  EXPECT_TRUE(Tree().GoUp());
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data");
+  EXPECT_EQ(list.Paths.back(), L"C:\\Data");
+  Tree().SetSelected(Root());
+  EXPECT_FALSE(Tree().GoUp());
+
+  // A file chosen elsewhere moves the tree only when it shows files.
+  TPidl driveList(space.AbsoluteList(*drive));
+  TPidl noteItem(TFakeNamespace::ChildList(*drive->Children.back()));
+  link.FileChanged(&list, driveList.Get(), noteItem.Get());
+  EXPECT_EQ(Tree().GetSelected(), Root());
+  Tree().SetShowFiles(true);
+  link.FileChanged(&list, driveList.Get(), noteItem.Get());
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\");
+
+  // Selecting a file node reports the file with its folder.
+  NodeOf(*drive)->Expand(false);
+  TNsShellTreeNode* notes = ChildNamed(NodeOf(*drive), L"notes.txt");
+  ASSERT_NE(notes, nullptr);
+  Tree().SetSelected(notes);
+  view.Settle();
+  ASSERT_FALSE(list.Files.empty());
+  EXPECT_EQ(list.Files.back(), L"C:\\");
+  EXPECT_EQ(TFakeNamespace::FirstId(list.FileItems.back().Get()), drive->Children.back()->Id);
+
+  Tree().SetShellLink(nullptr);
+  EXPECT_EQ(link.ControlCount(), 1);
+}
+
+TEST_F(ShellTreeTest, KeyboardMovesReportOnceAfterTheDelay) {
+  TNsShellLink link(nullptr);
+  TRecordingControl list;
+  list.SetShellLink(&link);
+  Tree().SetShellLink(&link);
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  list.Paths.clear();
+  HWND window = Tree().GetHandle();
+  // Sent one after the other, so no timer can fire between them: each key
+  // puts the delay back to its start.
+  for (int i = 0; i < 3; ++i) SendMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(Tree().GetChangeDelay(), 600u);
+  EXPECT_TRUE(Tree().GetChangeTimerEnabled());
+  EXPECT_TRUE(list.Paths.empty());
+  EXPECT_TRUE(PumpMessagesUntil([&] { return !list.Paths.empty(); }, 10000));
+  EXPECT_EQ(list.Paths, (Names{Tree().GetSelectedFolder()}));
+  EXPECT_NE(Tree().GetSelectedFolder(), L"C:\\Data");
+  EXPECT_FALSE(Tree().GetChangeTimerEnabled());
+  EXPECT_EQ(Tree().GetChangeDelay(), 0u);
+
+  // Without a link the pause is shorter; a click acts at once.
+  Tree().SetShellLink(nullptr);
+  SendMessageW(window, WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(Tree().GetChangeDelay(), 100u);
+  view.Settle();
+  EXPECT_EQ(Tree().GetChangeDelay(), 0u);
+  wchar_t key = L'd';
+  SendMessageW(window, WM_CHAR, key, 0);
+  EXPECT_EQ(Tree().GetChangeDelay(), 100u);
+  view.Settle();
+}
+
+TEST_F(ShellTreeTest, CtrlAAndF5GoToTheLink) {
+  TNsShellLink link(nullptr);
+  TRecordingControl list;
+  list.SetShellLink(&link);
+  Tree().SetShellLink(&link);
+  view.Show();
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(Tree().GetHandle(), WM_KEYDOWN, 'A', 0);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(list.SelectAlls, 1);
+  const int enumerations = space.Counters.EnumObjects;
+  SendMessageW(Tree().GetHandle(), WM_KEYDOWN, VK_F5, 0);
+  EXPECT_EQ(list.Refreshes, 1);
+  EXPECT_GT(space.Counters.EnumObjects, enumerations);  // the tree re-read itself
+}
+
+TEST_F(ShellTreeTest, ExpandOnSelectedOpensTheSelectionAndClosesItsSiblings) {
+  view.Show();
+  Tree().SetExpandOnSelected(true);
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  EXPECT_TRUE(dataNode->GetExpanded());
+  // Down to the next sibling by keyboard.
+  SendMessageW(Tree().GetHandle(), WM_KEYDOWN, VK_DOWN, 0);  // Music
+  SendMessageW(Tree().GetHandle(), WM_KEYDOWN, VK_DOWN, 0);  // Photos
+  SendMessageW(Tree().GetHandle(), WM_KEYDOWN, VK_DOWN, 0);  // Empty
+  view.Settle();
+  ASSERT_EQ(Tree().GetSelectedFolder(), L"C:\\Empty");
+  EXPECT_FALSE(dataNode->GetExpanded());
+}
+
+// Change notifications, as the notifier hands them on.
+
+TEST_F(ShellTreeTest, NotificationsReconcileWithoutClosingWhatTheUserOpened) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data\\Music");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  TNsShellTreeNode* driveNode = NodeOf(*drive);
+  auto notify = [&](TNotificationEvent event, const TFakeItem& a, const TFakeItem* b = nullptr) {
+    TPidl first(space.AbsoluteList(a));
+    TPidl second(b != nullptr ? space.AbsoluteList(*b) : nullptr);
+    Tree().ShellChangeNotify(Tree().GetShellChangeNotifier(), event, first.Get(), second.Get());
+  };
+
+  // Created: the parent is refreshed; the new folder takes its place in order.
+  TFakeItem& video = space.Add(*data, L"Video", kFolder, L"C:\\Data\\Video");
+  notify(neFolderCreate, video);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Photos", L"Video"}));
+  EXPECT_TRUE(dataNode->GetExpanded());
+  EXPECT_TRUE(driveNode->GetExpanded());
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data\\Music");
+
+  // Renamed: both parents are refreshed.
+  TFakeItem* photos = data->Children[1].get();
+  TPidl oldPhotos(space.AbsoluteList(*photos));
+  auto moved = data->Children[1];
+  data->Children.erase(data->Children.begin() + 1);
+  moved->DisplayName = L"Pictures";
+  moved->Path = L"C:\\Pictures";
+  moved->Parent = drive;
+  moved->Id = 1000;
+  drive->Children.push_back(moved);
+  TPidl newPhotos(space.AbsoluteList(*moved));
+  Tree().ShellChangeNotify(nullptr, neFolderRename, oldPhotos.Get(), newPhotos.Get());
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Video"}));
+  EXPECT_EQ(Captions(driveNode), (Names{L"Data", L"Empty", L"Secretive", L"Pictures"}));
+  EXPECT_TRUE(dataNode->GetExpanded());
+
+  // Deleted: the node goes.
+  TPidl videoList(space.AbsoluteList(video));
+  data->Children.pop_back();
+  Tree().ShellChangeNotify(nullptr, neFolderDelete, videoList.Get(), nullptr);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music"}));
+
+  // Updated: the folder is refreshed in place.
+  space.Add(*data, L"Scores", kFolder, L"C:\\Data\\Scores");
+  notify(neFolderUpdate, *data);
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Scores"}));
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"C:\\Data\\Music");
+
+  // Below a folder that is closed: it only loses its children.
+  TNsShellTreeNode* secretive = NodeOf(*onlyHidden);
+  Tree().SetShowHidden(true);
+  secretive = NodeOf(*onlyHidden);
+  secretive->Expand(false);
+  secretive->Collapse(false);
+  ASSERT_EQ(secretive->Count(), 1);
+  TFakeItem& inner = space.Add(*onlyHidden->Children[0], L"Inner", kFolder, L"C:\\Secretive\\Hidden\\Inner");
+  const int enumerations = space.Counters.EnumObjects;
+  notify(neFolderCreate, inner);
+  EXPECT_EQ(secretive->Count(), 0);
+  EXPECT_TRUE(secretive->GetHasChildren());
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations);
+}
+
+TEST_F(ShellTreeTest, ChangesThatArriveDuringAWalkWaitForItsEnd) {
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  // A notification delivered from inside an expansion's message loop.
+  TPidl music(space.AbsoluteList(*data->Children[0]));
+  bool sent = false;
+  Tree().OnUpdatedFolder = [&](TObject*, TNsShellTreeNode*) {
+    if (sent) return;
+    sent = true;
+    data->Children.erase(data->Children.begin());
+    Tree().ShellChangeNotify(nullptr, neFolderDelete, music.Get(), nullptr);
+  };
+  Tree().RefreshNode(dataNode, false, true);
+  Tree().OnUpdatedFolder = nullptr;
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return Captions(dataNode) == Names{L"Photos"}; }, 5000));
+}
+
+// Network items the network folder does not list.
+
+TEST_F(ShellTreeTest, UnlistedServersAndSharesAreInsertedLevelByLevelAndKept) {
+  TFakeItem& network = space.Add(space.Desktop(), L"Network", SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
+  space.SetSpecial(CSIDL_NETWORK, network);
+  space.Add(network, L"listed", SFGAO_FOLDER, L"\\\\listed");
+  TFakeItem& server = space.Add(network, L"hidden", SFGAO_FOLDER | SFGAO_HASSUBFOLDER, L"\\\\hidden");
+  TFakeItem& share = space.Add(server, L"share", kFolder, L"\\\\hidden\\share");
+  network.FailEnumerationAfter = 1;  // the second server is never listed
+  view.Show();
+  TPidl shareList(space.AbsoluteList(share));
+  EXPECT_TRUE(Tree().LocateNode(shareList.Get(), laSelect));
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"\\\\hidden\\share");
+  TNsShellTreeNode* networkNode = NodeOf(network);
+  EXPECT_EQ(Captions(networkNode), (Names{L"listed", L"hidden"}));
+  TNsShellTreeNode* serverNode = NodeOf(server);
+  EXPECT_TRUE(serverNode->GetFlags().Contains(sitSticky));
+  // A refresh keeps the server the folder still does not list.
+  Tree().RefreshNode(networkNode, false, true);
+  EXPECT_EQ(Captions(networkNode), (Names{L"listed", L"hidden"}));
+  // A share by path.
+  TFakeItem& second = space.Add(server, L"second", kFolder, L"\\\\hidden\\second");
+  EXPECT_TRUE(Tree().AddHiddenItem(L"\\\\hidden\\second"));
+  EXPECT_NE(NodeOf(second), nullptr);
+  EXPECT_EQ(Tree().GetSelectedFolder(), L"\\\\hidden\\share");
+  EXPECT_FALSE(Tree().AddHiddenItem(L""));
+}
+
+// Pictures.
+
+TEST_F(ShellTreeTest, IconResultsReachTheirNodeOnlyWhenUsable) {
+  view.Show();
+  TNsShellTreeNode* computerNode = NodeOf(*computer);
+  const TWorkTag tag = reinterpret_cast<TWorkTag>(computerNode);
+  Tree().IconReady(5, itOverlay, tag);
+  EXPECT_EQ(computerNode->GetOverlayIndex(), 5);
+  Tree().IconReady(-1, itOverlay, tag);
+  EXPECT_EQ(computerNode->GetOverlayIndex(), 5);
+  Tree().IconReady(7, itSelected, tag);
+  EXPECT_EQ(computerNode->GetSelectedIndex(), 7);
+  Tree().IconReady(9, itNormal, tag);
+  EXPECT_EQ(computerNode->GetImageIndex(), 9);
+  // Overlays off: a full update clears the overlay.
+  Tree().SetShowOverlayIcons(false);
+  EXPECT_EQ(NodeOf(*computer)->GetOverlayIndex(), -1);
+}
+
+TEST_F(ShellTreeTest, NodesOutOfSightAreUpdatedWhenFirstDrawn) {
+  for (int i = 0; i < 200; ++i)
+    space.Add(*data, L"Folder " + std::to_wstring(1000 + i), kFolder, L"C:\\Data\\F" + std::to_wstring(i));
+  std::set<TNsShellTreeNode*> updated;
+  Tree().OnUpdatedFolder = [&](TObject*, TNsShellTreeNode* node) { updated.insert(node); };
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  ASSERT_EQ(dataNode->Count(), 202);
+  TNsShellTreeNode* last = dataNode->GetLastChild();
+  PumpMessagesUntil([&] { return dataNode->Item(0)->GetImageIndex() >= 0; });
+  EXPECT_GE(dataNode->Item(0)->GetImageIndex(), 0);
+  EXPECT_LT(last->GetImageIndex(), 0);
+  EXPECT_EQ(updated.count(last), 0u);
+  last->MakeVisible();
+  EXPECT_TRUE(PumpMessagesUntil([&] { return last->GetImageIndex() >= 0; }));
+  EXPECT_EQ(updated.count(last), 1u);
+  Tree().OnUpdatedFolder = nullptr;
 }
 
 }  // namespace
