@@ -34,26 +34,47 @@ void TTreeNode::UpdateItem(UINT mask) {
   tv.pszText = LPSTR_TEXTCALLBACKW;
   tv.iImage = I_IMAGECALLBACK;
   tv.iSelectedImage = I_IMAGECALLBACK;
-  tv.cChildren = GetHasChildren() ? 1 : 0;
+  tv.cChildren = I_CHILDRENCALLBACK;
   SendMessageW(view->fHandle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
+// The window asks for images and buttons each time it draws them, so a
+// change only needs the item drawn again. Setting an item costs the
+// platform's control a pass over all its items on some systems; a rectangle
+// is cheap.
+void TTreeNode::InvalidateItem() {
+  TCustomTreeView* view = GetTreeView();
+  if (view == nullptr || !view->HandleAllocated() || fItem == nullptr) return;
+  // A batch redraws the whole window when it ends.
+  if (fOwner->Updating()) return;
+  RECT r{};
+  HTREEITEM item = fItem;
+  std::memcpy(&r, &item, sizeof item);
+  if (SendMessageW(view->fHandle, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)))
+    InvalidateRect(view->fHandle, &r, TRUE);
+}
+
 void TTreeNode::SetText(const std::wstring& value) {
+  if (value == fText) return;
   fText = value;
+  // The text's width decides where the item can be hit: the window measures it.
   UpdateItem(TVIF_TEXT);
 }
 
 void TTreeNode::SetImageIndex(int value) {
+  if (value == fImageIndex) return;
   fImageIndex = value;
-  UpdateItem(TVIF_IMAGE);
+  InvalidateItem();
 }
 
 void TTreeNode::SetSelectedIndex(int value) {
+  if (value == fSelectedIndex) return;
   fSelectedIndex = value;
-  UpdateItem(TVIF_SELECTEDIMAGE);
+  InvalidateItem();
 }
 
 void TTreeNode::SetOverlayIndex(int value) {
+  if (value == fOverlayIndex) return;
   fOverlayIndex = value;
   TCustomTreeView* view = GetTreeView();
   if (view == nullptr || !view->HandleAllocated() || fItem == nullptr) return;
@@ -66,6 +87,7 @@ void TTreeNode::SetOverlayIndex(int value) {
 }
 
 void TTreeNode::SetStateIndex(int value) {
+  if (value == fStateIndex) return;
   fStateIndex = value;
   TCustomTreeView* view = GetTreeView();
   if (view == nullptr || !view->HandleAllocated() || fItem == nullptr) return;
@@ -80,8 +102,9 @@ void TTreeNode::SetStateIndex(int value) {
 bool TTreeNode::GetHasChildren() const { return fHasChildren || !fChildren.empty(); }
 
 void TTreeNode::SetHasChildren(bool value) {
+  if (value == fHasChildren) return;
   fHasChildren = value;
-  UpdateItem(TVIF_CHILDREN);
+  InvalidateItem();
 }
 
 bool TTreeNode::GetState(UINT mask) const {
@@ -94,6 +117,7 @@ void TTreeNode::SetState(UINT mask, bool value) {
   fState = value ? (fState | mask) : (fState & ~mask);
   TCustomTreeView* view = GetTreeView();
   if (view == nullptr || !view->HandleAllocated() || fItem == nullptr) return;
+  if (GetState(mask) == value) return;
   TVITEMW tv{};
   tv.mask = TVIF_STATE | TVIF_HANDLE;
   tv.hItem = fItem;
@@ -251,6 +275,20 @@ bool TTreeNode::CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& com
   return true;
 }
 
+void TTreeNode::SortAppended(int sortedCount, const std::function<int(TTreeNode*, TTreeNode*)>& compare) {
+  const auto less = [&compare](const auto& a, const auto& b) { return compare(a.get(), b.get()) < 0; };
+  const auto middle = fChildren.begin() + std::clamp(sortedCount, 0, Count());
+  if (!std::is_sorted(fChildren.begin(), middle, less)) {
+    CustomSort(compare);
+    return;
+  }
+  if (middle == fChildren.end()) return;  // in order as they are, in the window too
+  std::stable_sort(middle, fChildren.end(), less);
+  std::inplace_merge(fChildren.begin(), middle, fChildren.end(), less);
+  TCustomTreeView* view = GetTreeView();
+  if (view != nullptr && view->HandleAllocated() && fItem != nullptr) view->SortWindowChildren(fItem, fChildren);
+}
+
 void TTreeNode::Delete() { fOwner->Delete(this); }
 
 void TTreeNode::DeleteChildren() {
@@ -273,7 +311,9 @@ TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::w
   auto& siblings = SiblingsOf(parent);
   position = std::min(position, siblings.size());
   siblings.insert(siblings.begin() + static_cast<long>(position), std::move(node));
-  InsertIntoWindow(raw);
+  InsertIntoWindow(raw, position == 0 ? TVI_FIRST
+                        : position + 1 == siblings.size() ? TVI_LAST
+                                                          : siblings[position - 1]->fItem);
   return raw;
 }
 
@@ -293,28 +333,28 @@ TTreeNode* TTreeNodes::Insert(TTreeNode* Sibling, const std::wstring& S) {
   return InsertAt(Sibling->fParent, static_cast<size_t>(Sibling->GetIndex()), S);
 }
 
-void TTreeNodes::InsertIntoWindow(TTreeNode* node) {
+void TTreeNodes::InsertIntoWindow(TTreeNode* node, HTREEITEM after) {
   if (!fOwner.HandleAllocated()) return;
   TVINSERTSTRUCTW insert{};
   insert.hParent = node->fParent != nullptr ? node->fParent->fItem : TVI_ROOT;
-  TTreeNode* previous = node->GetPrevSibling();
-  insert.hInsertAfter = previous != nullptr ? previous->fItem : TVI_FIRST;
+  // The window finds its last child at once, but an item handle by a search.
+  insert.hInsertAfter = after;
   TVITEMW& tv = insert.item;
   tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
   tv.pszText = LPSTR_TEXTCALLBACKW;
   tv.iImage = I_IMAGECALLBACK;
   tv.iSelectedImage = I_IMAGECALLBACK;
   tv.lParam = reinterpret_cast<LPARAM>(node);
-  tv.cChildren = node->GetHasChildren() ? 1 : 0;
+  tv.cChildren = I_CHILDRENCALLBACK;
   tv.stateMask = TVIS_CUT | TVIS_OVERLAYMASK | TVIS_STATEIMAGEMASK;
   tv.state = (node->fState & TVIS_CUT) |
              (node->fOverlayIndex >= 0 ? INDEXTOOVERLAYMASK(static_cast<UINT>(node->fOverlayIndex + 1)) : 0) |
              (node->fStateIndex >= 0 ? INDEXTOSTATEIMAGEMASK(static_cast<UINT>(node->fStateIndex + 1)) : 0);
   node->fItem = reinterpret_cast<HTREEITEM>(
       SendMessageW(fOwner.fHandle, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-  if (node->fParent != nullptr && node->fParent->fChildren.size() == 1) node->fParent->UpdateItem(TVIF_CHILDREN);
+  if (node->fParent != nullptr && node->fParent->fChildren.size() == 1) node->fParent->InvalidateItem();
   // A node given to a new window brings its subtree and expansion along.
-  for (auto& child : node->fChildren) InsertIntoWindow(child.get());
+  for (auto& child : node->fChildren) InsertIntoWindow(child.get(), TVI_LAST);
   if (node->fExpanded && !node->fChildren.empty()) {
     fOwner.fInserting = true;
     SendMessageW(fOwner.fHandle, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->fItem));
@@ -342,7 +382,7 @@ void TTreeNodes::Delete(TTreeNode* Node) {
   // Searched from the end: clearing a folder deletes its last child first.
   auto found = std::find_if(siblings.rbegin(), siblings.rend(), [Node](const auto& n) { return n.get() == Node; });
   if (found != siblings.rend()) siblings.erase(std::next(found).base());
-  if (parent != nullptr && parent->fChildren.empty()) parent->UpdateItem(TVIF_CHILDREN);
+  if (parent != nullptr && parent->fChildren.empty()) parent->InvalidateItem();
 }
 
 void TTreeNodes::Clear() {
@@ -403,7 +443,7 @@ void TCustomTreeView::InitializeWindow() {
   SendMessageW(fHandle, TVM_SETUNICODEFORMAT, TRUE, 0);
   SetExtendedStyle(0, 0);
   AttachImages();
-  for (auto& root : fItems.fRoots) fItems.InsertIntoWindow(root.get());
+  for (auto& root : fItems.fRoots) fItems.InsertIntoWindow(root.get(), TVI_LAST);
   if (fSavedSelection != nullptr && fSavedSelection->fItem != nullptr) SetSelected(fSavedSelection);
   fSavedSelection = nullptr;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The tree view the shell tree extends, on the platform's tree-view control:
-// nodes with text, image and selected-image indexes asked for through the
-// platform's callback, overlay and state indexes, has-children, lazy
+// nodes with text, image and selected-image indexes and the expand button
+// asked for through the platform's callback, overlay and state indexes, lazy
 // expansion through the may-expand hook, typed navigation, selection with a
 // delayed change event, label editing, custom draw and sorting. The nodes
 // live in the control object; on re-creation they are given to the window
@@ -81,6 +81,10 @@ public:
   RECT DisplayRect(bool TextOnly) const;
   // Sorts the children with compare (or the view's OnCompare).
   bool CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& compare = {}, bool Recurse = false);
+  // The same order as CustomSort when the first sortedCount children are in
+  // order already (as after appending to a sorted folder): only the others
+  // are sorted, then merged in, which asks the comparison far less often.
+  void SortAppended(int sortedCount, const std::function<int(TTreeNode*, TTreeNode*)>& compare);
   void Delete();
   void DeleteChildren();
   HTREEITEM GetItemId() const noexcept { return fItem; }
@@ -91,6 +95,7 @@ private:
   bool GetState(UINT mask) const;
   void SetState(UINT mask, bool value);
   void UpdateItem(UINT mask);
+  void InvalidateItem();
 
   TTreeNodes* fOwner;
   TTreeNode* fParent = nullptr;
@@ -142,7 +147,8 @@ public:
 private:
   std::vector<std::unique_ptr<TTreeNode>>& SiblingsOf(TTreeNode* parent);
   TTreeNode* InsertAt(TTreeNode* parent, size_t position, const std::wstring& text);
-  void InsertIntoWindow(TTreeNode* node);
+  // Gives the window the node (and what it holds) after the item named.
+  void InsertIntoWindow(TTreeNode* node, HTREEITEM after);
   void DeleteFromObjects(TTreeNode* node);
 
   TCustomTreeView& fOwner;
