@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "shell/NsBrowser.h"
+#include "shell/ShellGlobals.h"
 #include "shell/SpecialFolders.h"
 
 namespace ts {
@@ -12,8 +13,16 @@ namespace {
 // Which of the recycle bin and the network folders the item is, if any.
 TNsShellFolder FilteredKind(TNsBrowser& browser) {
   PCItemIDList absolute = browser.GetAbsoluteItemIdList();
-  if (!absolute) return SF_FILESYSTEMFOLDER;
-  return GetSpecialFolderOfItemIdList(absolute, {SF_BITBUCKET, SF_NETHOOD, SF_NETWORK});
+  if (!absolute || DesktopFolder == nullptr) return SF_FILESYSTEMFOLDER;
+  const int depth = GetItemIdCount(absolute);
+  for (TNsShellFolder folder : {SF_BITBUCKET, SF_NETHOOD, SF_NETWORK}) {
+    TPidl list(GetSpecialFolderItemIdList(folder));
+    // Lists of different lengths never name the same item; comparing them
+    // could bind every folder they share on the way down.
+    if (list && GetItemIdCount(list.Get()) == depth && DesktopFolder->CompareIDs(0, absolute, list.Get()) == S_OK)
+      return folder;
+  }
+  return SF_FILESYSTEMFOLDER;
 }
 
 bool StartsWithRecycl(const std::wstring& name) {
@@ -30,7 +39,9 @@ bool ItemMatchesShowOptions(TNsBrowser& browser, TNsShellShowOptions options) {
   const bool hidden = browser.IsHidden();
   if (!options.Contains(soShowHidden) && hidden) return false;
 
-  const TNsShellFolder kind = FilteredKind(browser);
+  // Which special folder the item is matters only when one is to be hidden.
+  const bool needKind = !options.Contains(soShowNethood) || !options.Contains(soShowRecycleBin);
+  const TNsShellFolder kind = needKind ? FilteredKind(browser) : SF_FILESYSTEMFOLDER;
   if (!options.Contains(soShowNethood) && (kind == SF_NETHOOD || kind == SF_NETWORK)) return false;
   if (!options.Contains(soShowRecycleBin)) {
     if (kind == SF_BITBUCKET) return false;

@@ -38,8 +38,11 @@ constexpr TSpecialFolderEntry kSpecialFolders[SpecialFolderCount] = {
     {L"SF_SYSTEMX86", 0x29},        {L"SF_INVALID", -1},
 };
 
+// The innermost cache scope of this thread, or null.
+thread_local TSpecialFolderCache* gCache = nullptr;
+
 // The folder's list from the locator; null on failure of any kind.
-PItemIDList LocateSpecialFolder(TNsShellFolder folder) {
+PItemIDList AskLocator(TNsShellFolder folder) {
   PItemIDList list = nullptr;
   int csidl = SpecialFolderCsidl(folder);
   if (csidl < 0 || SpecialFolderLocator == nullptr) return nullptr;
@@ -50,7 +53,28 @@ PItemIDList LocateSpecialFolder(TNsShellFolder folder) {
   return list;
 }
 
+PItemIDList LocateSpecialFolder(TNsShellFolder folder) {
+  return gCache != nullptr ? gCache->Locate(folder) : AskLocator(folder);
+}
+
 }  // namespace
+
+TSpecialFolderCache::TSpecialFolderCache() : fPrevious(gCache) { gCache = this; }
+
+TSpecialFolderCache::~TSpecialFolderCache() {
+  gCache = fPrevious;
+  for (PItemIDList list : fLists)
+    if (list != nullptr) CoTaskMemFree(list);
+}
+
+PItemIDList TSpecialFolderCache::Locate(TNsShellFolder folder) {
+  if (folder >= SpecialFolderCount) return nullptr;
+  if (!fLocated[folder]) {
+    fLists[folder] = AskLocator(folder);
+    fLocated[folder] = true;
+  }
+  return CopyItemIdList(fLists[folder]);
+}
 
 HRESULT PlatformSpecialFolderLocation(int csidl, PItemIDList* list) {
   return SHGetSpecialFolderLocation(nullptr, csidl, list);

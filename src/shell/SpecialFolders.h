@@ -34,6 +34,26 @@ using TSpecialFolderLocator = HRESULT (*)(int csidl, PItemIDList* list);
 extern TSpecialFolderLocator SpecialFolderLocator;
 HRESULT PlatformSpecialFolderLocation(int csidl, PItemIDList* list);
 
+// While one lives on a thread, each special folder is located once and then
+// answered from memory on that thread: for runs of queries over which the
+// folders do not move, such as the filtering of a folder's items (locating
+// some of them costs milliseconds). Scopes nest; each has its own memory.
+class TSpecialFolderCache {
+public:
+  TSpecialFolderCache();
+  ~TSpecialFolderCache();
+  TSpecialFolderCache(const TSpecialFolderCache&) = delete;
+  TSpecialFolderCache& operator=(const TSpecialFolderCache&) = delete;
+
+  // A copy of the folder's list (the caller's), or null.
+  PItemIDList Locate(TNsShellFolder folder);
+
+private:
+  TSpecialFolderCache* fPrevious;
+  PItemIDList fLists[SpecialFolderCount] = {};
+  bool fLocated[SpecialFolderCount] = {};
+};
+
 // SF_DESKTOP gives a copy of DesktopItemIdList; every other value the
 // platform's list; null when the platform has no such folder.
 PItemIDList GetSpecialFolderItemIdList(TNsShellFolder folder);
