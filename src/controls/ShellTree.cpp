@@ -504,12 +504,13 @@ void TNsShellTree::Change(TTreeNode* node) {
   TCustomTreeView::Change(node);
   NotifyShellLink(shellNode);
   if (fExpandOnSelected && shellNode != nullptr && !shellNode->GetDeleting()) {
-    for (TNsShellTreeNode* sibling = shellNode->getPrevSibling(); sibling != nullptr;
-         sibling = sibling->getPrevSibling())
-      sibling->Collapse(false);
-    for (TNsShellTreeNode* sibling = shellNode->getNextSibling(); sibling != nullptr;
-         sibling = sibling->getNextSibling())
-      sibling->Collapse(false);
+    TTreeNodes& items = GetItems();
+    TTreeNode* parent = shellNode->TTreeNode::GetParent();
+    const int count = parent != nullptr ? parent->Count() : items.TopCount();
+    for (int i = 0; i < count; ++i) {
+      TTreeNode* sibling = parent != nullptr ? parent->Item(i) : items.Top(i);
+      if (sibling != shellNode) sibling->Collapse(false);
+    }
     // A click expands nothing while its button is still down.
     if (GetKeyState(VK_LBUTTON) >= 0) shellNode->Expand(false);
   }

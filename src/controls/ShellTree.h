@@ -248,7 +248,10 @@ private:
   void FillNode(TNsShellTreeNode* node);
   // The child with that one-level list: a binary search over the first
   // sortedCount children, which are in the folder's order, then a scan.
-  TNsShellTreeNode* FindChild(TNsShellTreeNode* parent, PCItemIDList relative, int sortedCount) const;
+  // With hint, the child at *hint is tried first and *hint moves past the
+  // child found: enumerations mostly come in the folder's own order.
+  TNsShellTreeNode* FindChild(TNsShellTreeNode* parent, PCItemIDList relative, int sortedCount,
+                              int* hint = nullptr) const;
   bool IsVisibleNode(TNsShellTreeNode* node) const;
   void BuildRoot();
   PItemIDList ResolveRoot(TNsShellFolder value);

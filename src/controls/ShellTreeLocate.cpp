@@ -12,6 +12,7 @@
 #include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PathClassification.h"
+#include "shell/SpecialFolders.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SystemErrorText.h"
 #include "toolkit/Application.h"
@@ -45,7 +46,8 @@ public:
   ~TRestore() { fField = fSaved; }
   TRestore(const TRestore&) = delete;
   TRestore& operator=(const TRestore&) = delete;
-  void Now() { fField = fSaved; }
+  // Puts the value back before the scope ends.
+  void Restore() { fField = fSaved; }
 
 private:
   T& fField;
@@ -86,10 +88,18 @@ private:
 
 // Finding a child.
 
-TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList relative, int sortedCount) const {
+TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList relative, int sortedCount,
+                                           int* hint) const {
   if (parent == nullptr || relative == nullptr) return nullptr;
   const int count = parent->Count();
   sortedCount = std::min(sortedCount, count);
+  if (hint != nullptr && *hint >= 0 && *hint < count) {
+    TNsShellTreeNode* guess = parent->Item(*hint);
+    if (guess->Compare(relative) == S_OK) {
+      ++*hint;
+      return guess;
+    }
+  }
   // The children are kept in the folder's order: a binary search finds most
   // of them at once; the scan covers the rest.
   int low = 0, high = sortedCount;
@@ -99,7 +109,10 @@ TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList
     const HRESULT hr = probe->Compare(relative);
     if (FAILED(hr)) break;
     const short order = static_cast<short>(HRESULT_CODE(hr));
-    if (hr == S_OK) return probe;
+    if (hr == S_OK) {
+      if (hint != nullptr) *hint = middle + 1;
+      return probe;
+    }
     if (order < 0)
       low = middle + 1;
     else
@@ -107,7 +120,10 @@ TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList
   }
   for (int i = 0; i < count; ++i) {
     TNsShellTreeNode* child = parent->Item(i);
-    if (child->fRelativeItemIdList != nullptr && child->Compare(relative) == S_OK) return child;
+    if (child->fRelativeItemIdList != nullptr && child->Compare(relative) == S_OK) {
+      if (hint != nullptr) *hint = i + 1;
+      return child;
+    }
   }
   return nullptr;
 }
@@ -186,7 +202,7 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
       // Deeper: each missing level is inserted in turn.
       TPidl wanted(GetItemIdAt(PIDL, current->GetLevel() + base));
       TPidl prefix(TruncateItemIdList(PIDL, current->GetLevel() + base + 1));
-      allowExpand.Now();
+      allowExpand.Restore();
       bool result = false;
       // Only when the level came in, so that every round goes deeper.
       if (LocateNode(prefix.Get(), Action) && Action != laRefresh && FindChild(current, wanted.Get(), 0) != nullptr)
@@ -196,7 +212,7 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
     deepest = current;
   }
   if (target == nullptr) target = deepest;
-  allowExpand.Now();
+  allowExpand.Restore();
   if (target == nullptr) return found;
 
   switch (Action) {
@@ -279,6 +295,13 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
       return;
     }
   }
+  // One batch: a visible tree would redraw and lay itself out for each child.
+  TTreeNodes& items = GetItems();
+  items.BeginUpdate();
+  struct TEndUpdate {
+    TTreeNodes& Items;
+    ~TEndUpdate() { Items.EndUpdate(); }
+  } endUpdate{items};
   if (Node->GetExpanded()) {
     if (!opened) {
       // No longer a folder: nothing below it.
@@ -289,16 +312,19 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
     for (int i = 0; i < Node->Count(); ++i) Node->Item(i)->fTag = 0;
     const int sortedCount = Node->Count();
     bool somethingNew = false;
+    int added = 0;
+    int next = 0;
     {
       bool enumerating = fEnumerating;
       fEnumerating = true;
+      TSpecialFolderCache specialFolders;  // the filter compares every item with some
       try {
         while (fNsBrowser->Next()) {
           if (!ItemMatchesShowOptions(*fNsBrowser, fShowOptions)) continue;
           TPidl relative(fNsBrowser->GetItemIdList());
-          TNsShellTreeNode* child = FindChild(Node, relative.Get(), sortedCount);
+          TNsShellTreeNode* child = FindChild(Node, relative.Get(), sortedCount, &next);
           if (child == nullptr) {
-            if (!IsEditing()) AddFolderNode(Node, false);
+            if (!IsEditing() && AddFolderNode(Node, false) != nullptr) ++added;
             somethingNew = true;
             continue;
           }
@@ -327,7 +353,11 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
         RefreshNode(child, Recursive, FullRefresh);
     }
     if (Node->Count() == 0) Node->SetHasChildren(false);
-    if (somethingNew) Resort(Node);
+    // The children that were there are in order: only the new ones are placed.
+    if (somethingNew)
+      Node->SortAppended(Node->Count() - added, [](TTreeNode* a, TTreeNode* b) {
+        return static_cast<TNsShellTreeNode*>(a)->Compare(static_cast<TNsShellTreeNode*>(b));
+      });
   } else if (Node->GetHasChildren()) {
     Node->DeleteChildren();
     Node->SetHasChildren(true);

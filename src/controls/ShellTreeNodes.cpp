@@ -11,6 +11,7 @@
 #include "shell/NsBrowserError.h"
 #include "shell/NsSystemImageList.h"
 #include "shell/PathClassification.h"
+#include "shell/SpecialFolders.h"
 #include "toolkit/Forms.h"
 #include "work/GlobalWorkerPool.h"
 #include "work/IconWorkItem.h"
@@ -46,6 +47,8 @@ bool TNsShellTree::PositionBrowserOn(TNsShellTreeNode* node) {
 
 bool TNsShellTree::IsVisibleNode(TNsShellTreeNode* node) const {
   if (!HandleAllocated() || node->GetItemId() == nullptr) return false;
+  // Below a closed folder nothing shows; asking the window would cost a search.
+  if (TTreeNode* parent = node->TTreeNode::GetParent(); parent != nullptr && !parent->GetExpanded()) return false;
   RECT r{};
   HTREEITEM item = node->GetItemId();
   static_assert(sizeof item <= sizeof r, "the item goes in the rectangle's first bytes");
@@ -149,7 +152,8 @@ void TNsShellTree::GetImageIndex(TTreeNode* node) {
 
 void TNsShellTree::Resort(TNsShellTreeNode* aNode) {
   if (aNode == nullptr) return;
-  aNode->CustomSort([](TTreeNode* a, TTreeNode* b) {
+  // Shells often list a folder in its own order already: one pass finds out.
+  aNode->SortAppended(aNode->Count(), [](TTreeNode* a, TTreeNode* b) {
     return static_cast<TNsShellTreeNode*>(a)->Compare(static_cast<TNsShellTreeNode*>(b));
   });
 }
@@ -173,6 +177,7 @@ void TNsShellTree::FillNode(TNsShellTreeNode* node) {
   } endUpdate{items};
   try {
     TEnumerationScope enumerating(fEnumerating);
+    TSpecialFolderCache specialFolders;  // the filter compares every item with some
     fNsBrowser->SetFolderIdList(node->fAbsoluteItemIdList);
     while (fNsBrowser->Next())
       if (GetShowFiles() || fNsBrowser->IsFolder()) AddFolderNode(node, false);
