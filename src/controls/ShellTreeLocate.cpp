@@ -239,22 +239,24 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
 
 bool TNsShellTree::AddHiddenItem(const std::wstring& aPath) {
   if (aPath.empty() || DesktopFolder == nullptr) return false;
-  TPidl kept(CopyItemIdList(fNsBrowser->GetAbsoluteItemIdList()));
+  // The browser goes back where it stood, also on failure.
+  struct TPutBack {
+    TNsBrowser& Browser;
+    TPidl Kept;
+    ~TPutBack() {
+      try {
+        if (Kept) Browser.SetAbsoluteItemIdList(Kept.Get());
+      } catch (const ENsBrowserError&) {
+        // Where it stood is gone; it stays where it is.
+      }
+    }
+  } putBack{*fNsBrowser, TPidl(CopyItemIdList(fNsBrowser->GetAbsoluteItemIdList()))};
   TPidl list;
-  bool result = false;
-  try {
-    std::wstring name = aPath;
-    ULONG eaten = 0;
-    const HRESULT hr =
-        DesktopFolder->ParseDisplayName(HandleAllocated() ? fHandle : nullptr, nullptr, name.data(), &eaten,
-                                        list.Put(), nullptr);
-    if (SUCCEEDED(hr) && list) result = LocateNode(list.Get(), laInsertOnly);
-  } catch (...) {
-    if (kept) fNsBrowser->SetAbsoluteItemIdList(kept.Get());
-    throw;
-  }
-  if (kept) fNsBrowser->SetAbsoluteItemIdList(kept.Get());
-  return result;
+  std::wstring name = aPath;
+  ULONG eaten = 0;
+  const HRESULT hr = DesktopFolder->ParseDisplayName(HandleAllocated() ? fHandle : nullptr, nullptr, name.data(),
+                                                     &eaten, list.Put(), nullptr);
+  return SUCCEEDED(hr) && list && LocateNode(list.Get(), laInsertOnly);
 }
 
 bool TNsShellTree::SelectSubFolder(const std::wstring& FolderName) {

@@ -37,6 +37,13 @@ private:
 
 bool TNsShellTree::PositionBrowserOn(TNsShellTreeNode* node) {
   if (node == nullptr || node->fAbsoluteItemIdList == nullptr) return false;
+  // Bound to the node's folder already (its siblings are drawn one after the
+  // other): only the item changes, without binding the folder again.
+  if (node->GetLevel() > 0 && node->fParentShellFolder && node->fRelativeItemIdList != nullptr &&
+      fNsBrowser->GetShellFolder() == node->fParentShellFolder.Get()) {
+    fNsBrowser->SetItemIdList(node->fRelativeItemIdList);
+    return true;
+  }
   try {
     fNsBrowser->SetAbsoluteItemIdList(node->fAbsoluteItemIdList);
   } catch (const ENsBrowserError&) {
@@ -119,22 +126,19 @@ void TNsShellTree::IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) 
   if (!HandleAllocated() || IconIndex < 0) return;
   auto* node = reinterpret_cast<TNsShellTreeNode*>(Tag);
   if (node == nullptr) return;
-  bool changed = false;
+  // Each setter does nothing for the same value and has the item drawn
+  // again otherwise.
   switch (IconType) {
     case itNormal:
-      changed = node->GetImageIndex() != IconIndex;
-      if (changed) node->SetImageIndex(IconIndex);
+      node->SetImageIndex(IconIndex);
       break;
     case itOverlay:
-      changed = node->GetOverlayIndex() != IconIndex;
-      if (changed) node->SetOverlayIndex(IconIndex);
+      node->SetOverlayIndex(IconIndex);
       break;
     case itSelected:
-      changed = node->GetSelectedIndex() != IconIndex;
-      if (changed) node->SetSelectedIndex(IconIndex);
+      node->SetSelectedIndex(IconIndex);
       break;
   }
-  if (changed) Invalidate();
 }
 
 void TNsShellTree::GetImageIndex(TTreeNode* node) {

@@ -132,7 +132,7 @@ TEST_F(ShellTreeLifetimeTest, NodesCollapsedAndDeletedWithJobsInFlightGetNothing
     EXPECT_EQ(gDeadDeliveries, 0) << "run " << run;
     // The tree lives on and still gets its pictures.
     first->Expand(false);
-    EXPECT_TRUE(PumpMessagesUntil([&] { return first->Item(0)->GetImageIndex() >= 0; }));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return first->Item(0)->GetImageIndex() >= 0; }, 30000));
     delete view;
     TTreeForm::WaitForIdlePool();
   }
