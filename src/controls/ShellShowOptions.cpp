@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "shell/NsBrowser.h"
+#include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SpecialFolders.h"
 
@@ -19,7 +20,7 @@ TNsShellFolder FilteredKind(TNsBrowser& browser) {
     TPidl list(GetSpecialFolderItemIdList(folder));
     // Lists of different lengths never name the same item; comparing them
     // could bind every folder they share on the way down.
-    if (list && GetItemIdCount(list.Get()) == depth && DesktopFolder->CompareIDs(0, absolute, list.Get()) == S_OK)
+    if (list && GetItemIdCount(list.Get()) == depth && SameItemIdList(absolute, list.Get()))
       return folder;
   }
   return SF_FILESYSTEMFOLDER;

@@ -12,6 +12,7 @@
 #include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PathClassification.h"
+#include "shell/SameItem.h"
 #include "shell/SpecialFolders.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SystemErrorText.h"
@@ -21,13 +22,6 @@
 namespace ts {
 
 namespace {
-
-// Whether two absolute lists name the same item, as the desktop judges.
-bool SameItemIdList(PCItemIDList a, PCItemIDList b) {
-  if (DesktopFolder == nullptr || a == nullptr || b == nullptr) return false;
-  const HRESULT hr = DesktopFolder->CompareIDs(0, a, b);
-  return SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
-}
 
 // Whether list lies in or below the item prefix names.
 bool StartsWithItem(PCItemIDList list, PCItemIDList prefix) {
@@ -95,7 +89,7 @@ TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList
   sortedCount = std::min(sortedCount, count);
   if (hint != nullptr && *hint >= 0 && *hint < count) {
     TNsShellTreeNode* guess = parent->Item(*hint);
-    if (guess->Compare(relative) == S_OK) {
+    if (CompareIDsSaysSame(guess->Compare(relative))) {
       ++*hint;
       return guess;
     }
@@ -109,7 +103,7 @@ TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList
     const HRESULT hr = probe->Compare(relative);
     if (FAILED(hr)) break;
     const short order = static_cast<short>(HRESULT_CODE(hr));
-    if (hr == S_OK) {
+    if (order == 0) {
       if (hint != nullptr) *hint = middle + 1;
       return probe;
     }
@@ -120,7 +114,7 @@ TNsShellTreeNode* TNsShellTree::FindChild(TNsShellTreeNode* parent, PCItemIDList
   }
   for (int i = 0; i < count; ++i) {
     TNsShellTreeNode* child = parent->Item(i);
-    if (child->fRelativeItemIdList != nullptr && child->Compare(relative) == S_OK) {
+    if (child->fRelativeItemIdList != nullptr && CompareIDsSaysSame(child->Compare(relative))) {
       if (hint != nullptr) *hint = i + 1;
       return child;
     }
