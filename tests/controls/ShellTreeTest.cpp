@@ -529,6 +529,11 @@ TEST_F(ShellTreeTest, RootingAtAFileOrAMissingFolderIsRefusedAndChangesNothing) 
     EXPECT_EQ(Tree().GetRootedAt(), SF_DESKTOP);
     EXPECT_EQ(Tree().GetRootedAtFileSystemFolder(), L"");
   }
+  // A special folder this platform lacks is no root either.
+  EXPECT_THROW(Tree().SetRootedAt(SF_PRINTERS), ENsBrowserError);
+  EXPECT_EQ(Root(), root);
+  EXPECT_EQ(Tree().GetItems().Count(), nodes);
+  EXPECT_EQ(Tree().GetRootedAt(), SF_DESKTOP);
   // Drive roots are taken without a directory search.
   for (const wchar_t* root : {L"C:", L"C:\\"}) {
     Tree().SetRootedAtFileSystemFolder(root);
@@ -561,6 +566,12 @@ TEST_F(ShellTreeTest, MultipleRootsAddTopLevelNodesThatAreSearchedInTurn) {
 
 TEST_F(ShellTreeTest, MovingInTheHistoryDoesNotExtendIt) {
   view.Show();
+  // Rooting empties the history: there is nowhere to go yet.
+  Tree().SetRootedAt(SF_DESKTOP);
+  ASSERT_EQ(Tree().GetHistory()->GetCount(), 0);
+  EXPECT_FALSE(Tree().IsMovePossible(-1));
+  EXPECT_NO_THROW(Tree().MoveInHistory(-1));
+  EXPECT_EQ(Tree().GetSelected(), Root());
   for (const wchar_t* path : {L"C:\\Data", L"C:\\Empty", L"C:\\Secretive"}) Tree().SetSelectedFolder(path);
   TPidlHistory& history = *Tree().GetHistory();
   const int count = history.GetCount();
