@@ -36,26 +36,30 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> paths) {
   return paths;
 }
 
-// root\a: f1.txt f2.txt b\(g1.txt g2.txt c\h.txt) empty\ ; root\x.txt; outside.txt
+// area\root\a: f1.txt f2.txt b\(g1.txt g2.txt c\h.txt) empty\ ; area\root\x.txt; area\outside.txt.
+// The test's own folder also holds a file that is never selected, so that a
+// climb that completes area stops there whatever else the temporary folder holds.
 class SelectionTree : public ::testing::Test {
 protected:
   SelectionTree() {
-    temp.MakeFile(L"root\\a\\f1.txt", "1");
-    temp.MakeFile(L"root\\a\\f2.txt", "22");
-    temp.MakeFile(L"root\\a\\b\\g1.txt", "333");
-    temp.MakeFile(L"root\\a\\b\\g2.txt", "4444");
-    temp.MakeFile(L"root\\a\\b\\c\\h.txt", "55555");
-    temp.MakeFolder(L"root\\a\\empty");
-    temp.MakeFile(L"root\\x.txt", "666666");
-    temp.MakeFile(L"outside.txt", "7");  // so that root alone does not complete the test's folder
-    root = temp / L"root";
+    temp.MakeFile(L"area\\root\\a\\f1.txt", "1");
+    temp.MakeFile(L"area\\root\\a\\f2.txt", "22");
+    temp.MakeFile(L"area\\root\\a\\b\\g1.txt", "333");
+    temp.MakeFile(L"area\\root\\a\\b\\g2.txt", "4444");
+    temp.MakeFile(L"area\\root\\a\\b\\c\\h.txt", "55555");
+    temp.MakeFolder(L"area\\root\\a\\empty");
+    temp.MakeFile(L"area\\root\\x.txt", "666666");
+    temp.MakeFile(L"area\\outside.txt", "7");  // so that root alone does not complete area
+    temp.MakeFile(L"never selected.txt", "8");
+    area = temp / L"area";
+    root = area + L"\\root";
     a = root + L"\\a";
     b = a + L"\\b";
     list.SetCalculateSelectedFiles(false);
   }
 
   TTempFolder temp;
-  std::wstring root, a, b;
+  std::wstring area, root, a, b;
   TNsSelectionList list{nullptr};
 };
 
@@ -74,7 +78,7 @@ TEST_F(SelectionTree, AFolderIsOneEntryAndCoversWhatIsBelowIt) {
   EXPECT_EQ(list.GetSelectionState(root, sub), ssGrayed);
   EXPECT_FALSE(sub);
   EXPECT_EQ(list.IsPathSelected(root + L"\\x.txt"), ssUnChecked);
-  EXPECT_EQ(list.IsPathSelected(temp.Path()), ssGrayed);
+  EXPECT_EQ(list.IsPathSelected(area), ssGrayed);
 }
 
 TEST_F(SelectionTree, WhatCannotBeSelectedReadsDisabledAndIsNotAdded) {
@@ -115,12 +119,12 @@ TEST_F(SelectionTree, SelectingEveryItemOfAFolderCompletesItUpwards) {
 TEST_F(SelectionTree, SelectingAFolderReplacesTheEntriesBelowIt) {
   list.AddPathToSelection(b + L"\\g1.txt");
   list.AddPathToSelection(b + L"\\c");
-  list.AddPathToSelection(temp / L"outside.txt");
+  list.AddPathToSelection(area + L"\\outside.txt");
   list.AddPathToSelection(a);
-  EXPECT_EQ(SortedEntries(list), Sorted({a + L"\\*", temp / L"outside.txt"}));
-  // With x.txt everything in the test's folder is: its entry is all that stays.
+  EXPECT_EQ(SortedEntries(list), Sorted({a + L"\\*", area + L"\\outside.txt"}));
+  // With x.txt everything in area is: its entry is all that stays.
   list.AddPathToSelection(root + L"\\x.txt");
-  EXPECT_EQ(SortedEntries(list), std::vector<std::wstring>{temp.Path() + L"\\*"});
+  EXPECT_EQ(SortedEntries(list), std::vector<std::wstring>{area + L"\\*"});
 }
 
 TEST_F(SelectionTree, UnselectingAnItemInsideASelectedFolderListsEverythingElse) {
