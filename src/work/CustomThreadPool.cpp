@@ -1,5 +1,6 @@
 #include "work/CustomThreadPool.h"
 
+#include "toolkit/Application.h"
 #include "toolkit/Synchronize.h"
 
 namespace ts {
@@ -31,6 +32,8 @@ void TCustomThreadPool::Notify(void* item, TListNotification action) {
     auto* thread = static_cast<TNsThread*>(item);
     thread->SetThreadPool(this);
     thread->SetPriority(FPriority);
+    // A thread that joins a paused pool is paused too.
+    thread->SetPaused(FPaused);
   }
   TList::Notify(item, action);
 }
@@ -68,7 +71,13 @@ void TCustomThreadPool::RemoveThread(TNsThread* thread) {
 
 void TCustomThreadPool::ThreadTerminated(TNsThread* thread) {
   fLastTerminatedThread = thread;
-  if (OnThreadTerminated) OnThreadTerminated(thread);
+  // The thread frees itself after this call: it leaves the list whatever the
+  // handler does, and the handler's error goes where the main thread's go.
+  try {
+    if (OnThreadTerminated) OnThreadTerminated(thread);
+  } catch (...) {
+    Application->HandleException();
+  }
   RemoveThread(thread);
 }
 
@@ -146,7 +155,8 @@ void TCustomThreadPool::SetMaxRunningThreads(int value) {
   for (int i = 0; i < GetCount(); ++i) {
     TNsThread* thread = Thread(i);
     if (thread->GetSuspended()) continue;
-    if (++running > value) thread->Terminate();
+    // The job it runs is finished and delivered first.
+    if (++running > value) thread->EndAfterCurrentWork();
   }
   for (int i = 0; i < GetCount() && running < value; ++i) {
     TNsThread* thread = Thread(i);

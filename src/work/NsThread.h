@@ -24,6 +24,10 @@ public:
   // Holds a paused thread here until it is resumed or asked to end.
   bool GetTerminated() override;
   bool GetTerminationRequested() const noexcept { return TerminationRequested(); }
+  // Asks the body to end without disturbing what it does now: unlike
+  // Terminate, which a worker passes on to its current job, the job runs to
+  // its end and delivers.
+  void EndAfterCurrentWork() { TThread::Terminate(); }
   bool GetIsFinished() const noexcept { return fIsFinished.load(); }
   int32_t GetThreadId() const noexcept { return fThreadId; }
   void SetThreadId(int32_t value) noexcept { fThreadId = value; }

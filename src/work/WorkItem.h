@@ -56,6 +56,7 @@ public:
   // The flag itself, without waiting on a pause.
   const std::atomic<bool>& TerminatedFlag() const noexcept { return fTerminated; }
 
+  // Tags are set before the job is queued and stay as they are from then on.
   void SetTag(TWorkTag value) noexcept { fTag = value; }
   void SetGroupTag(TWorkTag value) noexcept { fGroupTag = value; }
   const TNotifyEvent& GetOnTerminate() const noexcept { return fOnTerminate; }

@@ -40,6 +40,9 @@ TComPtr<IWorkItem> TWorkerThread::GetWorkItem() const {
 void TWorkerThread::SetWorkItem(TComPtr<IWorkItem> item) {
   AcquireSRWLockExclusive(&fWorkItemLock);
   std::swap(fWorkItem, item);
+  // Under the lock that SetPaused takes, so that a pause set meanwhile
+  // reaches the new job one way or the other.
+  if (fWorkItem) fWorkItem->SetPause(GetPaused());
   ReleaseSRWLockExclusive(&fWorkItemLock);
   // The previous job is released here, outside the lock.
 }
@@ -51,8 +54,14 @@ void TWorkerThread::Terminate() {
 }
 
 void TWorkerThread::SetPaused(bool value) {
+  AcquireSRWLockExclusive(&fWorkItemLock);
   TNsThread::SetPaused(value);
-  if (TComPtr<IWorkItem> item = GetWorkItem()) item->SetPause(value);
+  if (fWorkItem) fWorkItem->SetPause(value);
+  ReleaseSRWLockExclusive(&fWorkItemLock);
+}
+
+HRESULT TWorkerThread::InitializeCOM() {
+  return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
 bool TWorkerThread::TerminateWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) {
@@ -76,7 +85,7 @@ void TWorkerThread::Execute() {
   TWorkerThreadPool* pool = Pool();
   if (pool == nullptr) return;
   if (fInitializeCOM) {
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HRESULT hr = InitializeCOM();
     if (hr != S_OK && hr != S_FALSE) return;
   }
   struct TComScope {
@@ -87,9 +96,10 @@ void TWorkerThread::Execute() {
   } comScope{fInitializeCOM};
 
   while (!GetTerminated()) {
+    // Taken from the queue and recorded as this worker's job in one step, so
+    // that a cancel always finds it in one place or the other.
     TComPtr<IWorkItem> item = pool->GetNextWorkItem(this);
     if (!item) continue;
-    SetWorkItem(item);
     // The bookkeeping runs whatever the job does; an exception that escapes
     // the job then ends this thread.
     struct TBookkeeping {

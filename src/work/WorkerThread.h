@@ -32,9 +32,15 @@ public:
 
 protected:
   void Execute() override;
+  // Initialises the component model for the thread's jobs; the thread ends
+  // when this fails.
+  virtual HRESULT InitializeCOM();
 
 private:
+  friend class TWorkerThreadPool;
   TWorkerThreadPool* Pool() const;
+  // Records the job the worker runs from now on (null: none); the job takes
+  // the worker's pause state with it.
   void SetWorkItem(TComPtr<IWorkItem> item);
 
   mutable SRWLOCK fWorkItemLock = SRWLOCK_INIT;

@@ -37,30 +37,66 @@ void TWorkerThreadPool::AddWorkItem(IWorkItem* aWorkItem) {
   CheckAddNewWorkerThread();
 }
 
-void TWorkerThreadPool::CheckAddNewWorkerThread() {
-  TCriticalSectionLock lock(fLock);
-  const int count = GetCount();
-  if (count >= FMaxRunningThreads) return;
-  const uint32_t now = CurrentTickCount();
-  if (now - fLastCheckAddNewWorkerThread < 200 && count > fMinWorkerThreads) return;
-  if (fWorkerItemsQueue.Count() == 0) return;
-  if (count < fMinWorkerThreads || CurrentCpuUsage() < fMaxCpuUsage.load()) {
-    auto* worker = new TWorkerThread(fInitializeCOM);
-    try {
-      AddThread(worker);
-    } catch (...) {
-      delete worker;
-      throw;
-    }
+TWorkerThread* TWorkerThreadPool::NewWorkerThread() { return new TWorkerThread(fInitializeCOM); }
+
+void TWorkerThreadPool::DiscardUnstartedThread(TNsThread* thread) noexcept {
+  // Freed by the caller rather than by itself, and belonging to no pool: the
+  // body that the destructor lets run to its end reports to nobody.
+  thread->SetFreeOnTerminate(false);
+  thread->SetThreadPool(nullptr);
+  try {
+    delete thread;
+  } catch (...) {
+    // Nothing more can be done for it.
   }
-  fLastCheckAddNewWorkerThread = now;
-  fTerminated.store(false);
+}
+
+TNsThread* TWorkerThreadPool::AddNewWorkerThread() {
+  TWorkerThread* worker = NewWorkerThread();
+  if (worker == nullptr) return nullptr;
+  try {
+    AddThread(worker);
+  } catch (...) {
+    // The list holds exactly the threads that live: one that got in stays
+    // and is started; one that did not is to be freed.
+    if (IndexOf(worker) < 0) return worker;
+    worker->Start();
+  }
+  return nullptr;
+}
+
+void TWorkerThreadPool::CheckAddNewWorkerThread() noexcept {
+  TNsThread* discarded = nullptr;
+  {
+    TCriticalSectionLock lock(fLock);
+    const int count = GetCount();
+    if (count >= FMaxRunningThreads) return;
+    const uint32_t now = CurrentTickCount();
+    if (now - fLastCheckAddNewWorkerThread < 200 && count > fMinWorkerThreads) return;
+    if (fWorkerItemsQueue.Count() == 0) return;
+    try {
+      if (count < fMinWorkerThreads || CurrentCpuUsage() < fMaxCpuUsage.load()) discarded = AddNewWorkerThread();
+    } catch (...) {
+      // No thread this time (out of resources, say); the queue keeps its
+      // jobs for the workers there are and for the next decision.
+    }
+    fLastCheckAddNewWorkerThread = now;
+    fTerminated.store(false);
+  }
+  // Freeing a thread waits for it: never under the pool's lock.
+  if (discarded != nullptr) DiscardUnstartedThread(discarded);
+}
+
+TComPtr<IWorkItem> TWorkerThreadPool::TakeWorkItem(TWorkerThread* thread) {
+  TCriticalSectionLock lock(fDispatchLock);
+  TComPtr<IWorkItem> item = fUseLIFO.load() ? fWorkerItemsQueue.DequeueLast() : fWorkerItemsQueue.DequeueFirst();
+  if (item) thread->SetWorkItem(item);
+  return item;
 }
 
 TComPtr<IWorkItem> TWorkerThreadPool::GetNextWorkItem(TWorkerThread* thread) {
   if (thread->GetTerminationRequested()) return nullptr;
-  auto dequeue = [this] { return fUseLIFO.load() ? fWorkerItemsQueue.DequeueLast() : fWorkerItemsQueue.DequeueFirst(); };
-  TComPtr<IWorkItem> item = dequeue();
+  TComPtr<IWorkItem> item = TakeWorkItem(thread);
   const uint32_t start = CurrentTickCount();
   while (!item) {
     const uint32_t now = CurrentTickCount();
@@ -70,7 +106,7 @@ TComPtr<IWorkItem> TWorkerThreadPool::GetNextWorkItem(TWorkerThread* thread) {
     }
     const DWORD wait = WaitForSingleObject(fNewWorkItemEvent, 500);
     if (wait == WAIT_ABANDONED || wait == WAIT_FAILED || thread->GetTerminationRequested()) return nullptr;
-    item = dequeue();
+    item = TakeWorkItem(thread);
   }
   CheckAddNewWorkerThread();
   return item;
@@ -103,9 +139,10 @@ void TWorkerThreadPool::SetMinWorkerThreads(int value) {
 }
 
 void TWorkerThreadPool::RemoveThread(TNsThread* thread) {
-  // A worker that ends while jobs wait may be the only one: replace it.
-  if (fWorkerItemsQueue.Count() > 0) CheckAddNewWorkerThread();
   TCustomThreadPool::RemoveThread(thread);
+  // A worker that ended while jobs wait may have been the only one: replace
+  // it, now that it no longer counts against MaxRunningThreads.
+  if (fWorkerItemsQueue.Count() > 0) CheckAddNewWorkerThread();
 }
 
 int TWorkerThreadPool::TerminateWorkItems(TWorkTag OnlyForTag, TWorkTag OnlyForTagGroup, TClass OnlyForClass) {
@@ -117,21 +154,35 @@ int TWorkerThreadPool::TerminateWorkItems(TWorkTag OnlyForTag, TWorkTag OnlyForT
   } clearTerminating{fIsTerminating};
 
   const bool filtered = OnlyForTag != 0 || OnlyForTagGroup != 0 || OnlyForClass != nullptr;
-  int n = filtered ? fWorkerItemsQueue.RemoveItemsWithTag(OnlyForTag, OnlyForTagGroup, OnlyForClass)
-                   : fWorkerItemsQueue.Clear();
-  if (n > 0) {
-    fTerminated.store(true);
-    if (fWorkItemsCount.fetch_sub(n) - n == 0) DoAllWorkItemsDone();
+  // Released last, after every lock: a job's final release may run any code.
+  std::vector<TComPtr<IWorkItem>> removed;
+  int n = 0;
+  bool allDone = false;
+  {
+    TCriticalSectionLock dispatch(fDispatchLock);
+    removed = filtered ? fWorkerItemsQueue.ExtractItemsWithTag(OnlyForTag, OnlyForTagGroup, OnlyForClass)
+                       : fWorkerItemsQueue.ExtractAll();
+    n = static_cast<int>(removed.size());
+    if (n > 0) {
+      fTerminated.store(true);
+      allDone = fWorkItemsCount.fetch_sub(n) - n == 0;
+    }
+    TCriticalSectionLock lock(fLock);
+    for (int i = GetCount() - 1; i >= 0; --i) {
+      auto* worker = static_cast<TWorkerThread*>(Thread(i));
+      if (worker->TerminateWorkItem(OnlyForTag, OnlyForTagGroup, OnlyForClass)) ++n;
+    }
   }
-  TCriticalSectionLock lock(fLock);
-  for (int i = GetCount() - 1; i >= 0; --i) {
-    auto* worker = static_cast<TWorkerThread*>(Thread(i));
-    if (worker->TerminateWorkItem(OnlyForTag, OnlyForTagGroup, OnlyForClass)) ++n;
-  }
+  // A removed job is a terminated one, for whoever still holds it.
+  for (const TComPtr<IWorkItem>& item : removed) item->Terminate();
+  // No running job is left to report the drop to zero: it is reported here,
+  // on this thread, while jobs added meanwhile are still dropped.
+  if (allDone) DoAllWorkItemsDone();
   return n;
 }
 
 bool TWorkerThreadPool::ContainsWorkItem(TWorkTag pTag, TWorkTag pGroupTag, TClass pClass) {
+  TCriticalSectionLock dispatch(fDispatchLock);
   if (fWorkerItemsQueue.ContainsWorkItem(pTag, pGroupTag, pClass)) return true;
   TCriticalSectionLock lock(fLock);
   for (int i = GetCount() - 1; i >= 0; --i)

@@ -56,19 +56,30 @@ public:
   std::function<uint32_t()> TickCountSource;
   std::function<int()> CpuUsageSource;
 
-  // Used by the workers.
+  // Used by the workers: the next job, already recorded as the worker's
+  // current one; null when the worker is to end.
   TComPtr<IWorkItem> GetNextWorkItem(TWorkerThread* thread);
   void WorkItemFinished(TWorkerThread* thread) noexcept;
 
 protected:
   void Notify(void* item, TListNotification action) override;
-  void CheckAddNewWorkerThread();
+  // Never raises: a worker that cannot be made now is tried again at the
+  // next decision.
+  void CheckAddNewWorkerThread() noexcept;
   void DoAllWorkItemsDone();
+  // Makes a worker, suspended; the pool adds and starts it.
+  virtual TWorkerThread* NewWorkerThread();
 
   uint32_t CurrentTickCount() const { return TickCountSource ? TickCountSource() : GetTickCount(); }
   int CurrentCpuUsage() const { return CpuUsageSource ? CpuUsageSource() : GetCPUUsage(); }
 
 private:
+  TComPtr<IWorkItem> TakeWorkItem(TWorkerThread* thread);
+  // Answers a thread that could not be added, for the caller to free.
+  TNsThread* AddNewWorkerThread();
+  // Frees a thread that was never started.
+  static void DiscardUnstartedThread(TNsThread* thread) noexcept;
+
   int fMinWorkerThreads = 1;
   std::atomic<bool> fUseLIFO{false};
   TWorkItemsQueue fWorkerItemsQueue;
@@ -79,6 +90,12 @@ private:
   bool fInitializeCOM;
   std::atomic<int> fMaxCpuUsage{80};
   HANDLE fNewWorkItemEvent;
+  // Taking a job from the queue and recording it as a worker's current job
+  // happen as one step under this lock, and cancelling and looking for jobs
+  // take it too: a job is always either queued or recorded, never in
+  // between. Taken before the pool's own lock, which comes before the
+  // queue's.
+  mutable TCriticalSection fDispatchLock;
 };
 
 }  // namespace ts
