@@ -11,6 +11,14 @@
 
 namespace ts {
 
+namespace {
+
+// Posted to the notifier's own window when there is no worker pool to carry
+// a path event: it is then passed on after the message that brought it.
+constexpr UINT kDeliverPathEventsMessage = WM_APP + 0x7DB;
+
+}  // namespace
+
 TNsShellChangeNotifier::TNsShellChangeNotifier(TComponent* AOwner)
     : TNsBaseComponent(AOwner), fDirectories(std::make_unique<TNsShellChangeNotifierList>(this)),
       fEventFilter(DefaultNotificationEvents()) {
@@ -26,6 +34,9 @@ TNsShellChangeNotifier::~TNsShellChangeNotifier() {
   if (!IsDesigning()) SetEnabled(false);
   // Path events still on their way would reach an owner that is going: the
   // queued ones are removed, the running ones dropped at delivery.
+  *fAlive = false;
+  for (const TComPtr<TNsNotifyWorkItem>& item : fPendingChanges) item->Terminate();
+  fPendingChanges.clear();
   if (TWorkerThreadPool* pool = GlobalWorkerPool()) pool->TerminateWorkItems(0, reinterpret_cast<TWorkTag>(this));
   if (IsMainThread()) CheckSynchronize();
   prev_pidl_1.Reset();
@@ -129,6 +140,12 @@ void TNsShellChangeNotifier::Deregister(ULONG handle) {
 }
 
 LRESULT TNsShellChangeNotifier::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Received before the notifier was disabled: passed on all the same, as the
+  // pool's carriers do.
+  if (message == kDeliverPathEventsMessage) {
+    DeliverPendingChanges(UINT64_MAX);
+    return 0;
+  }
   if (!GetEnabled() || message != NsShellChangeMessage) return DefWindowProcW(window, message, wParam, lParam);
   ReceiveChange(wParam, lParam);
   return 0;
@@ -168,7 +185,24 @@ void TNsShellChangeNotifier::ReceiveChange(WPARAM wParam, LPARAM lParam) {
 
 void TNsShellChangeNotifier::DoChange(TObject* Sender, TNotificationEvent Event, const std::wstring& path1,
                                       const std::wstring& path2) {
-  if (OnChange) TNsNotifyWorkItem::Queue(Sender, Event, path1, path2, OnChange);
+  if (!OnChange) return;
+  TComPtr<TNsNotifyWorkItem> item =
+      TNsNotifyWorkItem::CreateFor(this, ++fLastSequence, Sender, Event, path1, path2, OnChange);
+  fPendingChanges.push_back(item);
+  if (TWorkerThreadPool* pool = GlobalWorkerPool())
+    pool->AddWorkItem(item.Get());
+  else
+    PostMessageW(GetHandle(), kDeliverPathEventsMessage, 0, 0);
+}
+
+void TNsShellChangeNotifier::DeliverPendingChanges(uint64_t upTo) {
+  const std::shared_ptr<bool> alive = fAlive;
+  while (*alive && !fPendingChanges.empty() && fPendingChanges.front()->GetSequence() <= upTo) {
+    TComPtr<TNsNotifyWorkItem> next = std::move(fPendingChanges.front());
+    fPendingChanges.pop_front();
+    // A carrier that was cancelled takes its change with it.
+    next->Fire();
+  }
 }
 
 }  // namespace ts

@@ -4,6 +4,8 @@
 // identifier lists, and later on the main thread with the two paths.
 #include <windows.h>
 
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -59,6 +61,10 @@ public:
   ULONG RegisterList(PCItemIDList list);
   void Deregister(ULONG handle);
 
+  // Used by the path events' carriers, on the main thread: passes on every
+  // path event received up to the given one, in the order received.
+  void DeliverPendingChanges(uint64_t upTo);
+
 protected:
   void Loaded() override;
   virtual void DoChange(TObject* Sender, TNotificationEvent Event, const std::wstring& path1,
@@ -72,6 +78,12 @@ private:
   DWORD CurrentTicks() const { return TickCountSource ? TickCountSource() : GetTickCount(); }
 
   std::unique_ptr<TUtilityWindow> fWindow;
+  // Path events on their way to OnChange, oldest first; main thread only.
+  std::deque<TComPtr<TNsNotifyWorkItem>> fPendingChanges;
+  uint64_t fLastSequence = 0;
+  // Cleared when the notifier goes, for a delivery the owner's handler ends
+  // by destroying the notifier.
+  std::shared_ptr<bool> fAlive = std::make_shared<bool>(true);
   std::unique_ptr<TNsShellChangeNotifierList> fDirectories;
   bool fRecursive = true;
   TNotificationEvents fEventFilter;

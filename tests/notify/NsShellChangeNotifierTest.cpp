@@ -12,8 +12,7 @@
 #include "toolkit/Exception.h"
 #include "toolkit/Strings.h"
 #include "toolkit/Synchronize.h"
-
-#include <set>
+#include "work/GlobalWorkerPool.h"
 
 namespace ts::test {
 namespace {
@@ -58,8 +57,35 @@ struct TWatcher {
   }
   // Waits for the path events that follow the given number of changes.
   bool WaitFor(size_t count) {
-    return PumpMessagesUntil([&] { return changes.size() >= count; }, 5000);
+    return PumpMessagesUntil([&] { return changes.size() >= count; }, 10000);
   }
+  std::vector<TChange> Only(bool pidl) const {
+    std::vector<TChange> some;
+    for (const TChange& c : changes)
+      if (c.Pidl == pidl) some.push_back(c);
+    return some;
+  }
+};
+
+// Until every job of the global pool (if any) has ended and no call waits
+// for the main thread: nothing that is on its way can arrive later.
+bool WaitUntilNothingIsOnItsWay() {
+  return PumpMessagesUntil(
+      [] {
+        TWorkerThreadPool* pool = GlobalWorkerPool();
+        return (pool == nullptr || !pool->WorkActive()) && PendingSynchronizeCount() == 0;
+      },
+      10000);
+}
+
+// The test programs run with the global pool, as the program does; this
+// takes it away for a while.
+class TWithoutGlobalPool {
+public:
+  TWithoutGlobalPool() { DestroyGlobalWorkerPool(); }
+  ~TWithoutGlobalPool() { CreateGlobalWorkerPool(); }
+  TWithoutGlobalPool(const TWithoutGlobalPool&) = delete;
+  TWithoutGlobalPool& operator=(const TWithoutGlobalPool&) = delete;
 };
 
 class NotifierReceiptTest : public ::testing::Test {
@@ -133,9 +159,7 @@ TEST_F(NotifierReceiptTest, ImageAndAssociationChangesCarryNoPaths) {
   watcher.Send(SHCNE_UPDATEIMAGE, nullptr, reinterpret_cast<PCItemIDList>(static_cast<intptr_t>(42)));
   watcher.Send(SHCNE_ASSOCCHANGED, fileList.Get(), otherList.Get());
   ASSERT_TRUE(watcher.WaitFor(4));
-  std::vector<TChange> paths;
-  for (const TChange& c : watcher.changes)
-    if (!c.Pidl) paths.push_back(c);
+  std::vector<TChange> paths = watcher.Only(false);
   ASSERT_EQ(paths.size(), 2u);
   EXPECT_EQ(paths[0], (TChange{neImageListChange, L"42", L"", false}));
   EXPECT_EQ(paths[1], (TChange{neAssociationChange, L"", L"", false}));
@@ -147,20 +171,67 @@ TEST_F(NotifierReceiptTest, ADisabledNotifierIgnoresTheMessage) {
   EXPECT_TRUE(watcher.changes.empty());
 }
 
-TEST_F(NotifierReceiptTest, PathEventsStillOnTheirWayDieWithTheNotifier) {
-  int delivered = 0;
-  {
-    TNsShellChangeNotifier notifier(nullptr);
-    notifier.GetDirectories()->Add(temp.Path());
-    notifier.SetEnabled(true);
-    notifier.OnChange = [&](TObject*, TNotificationEvent, const std::wstring&, const std::wstring&) { ++delivered; };
-    for (int i = 0; i < 20; ++i) {
-      PCItemIDList lists[2] = {i % 2 ? fileList.Get() : otherList.Get(), nullptr};
-      SendMessageW(notifier.GetHandle(), NsShellChangeMessage, reinterpret_cast<WPARAM>(lists), SHCNE_UPDATEITEM);
+// Many changes at once, carried by several workers: the owner sees the path
+// events in the order the shell reported them, each after its identifier
+// list event.
+TEST_F(NotifierReceiptTest, PathEventsKeepTheShellsOrderHoweverManyWorkersCarryThem) {
+  ASSERT_NE(GlobalWorkerPool(), nullptr);
+  const LONG events[] = {SHCNE_UPDATEITEM, SHCNE_ATTRIBUTES, SHCNE_CREATE, SHCNE_DELETE};
+  std::vector<TChange> sent;
+  for (int round = 0; round < 5; ++round) {
+    watcher.changes.clear();
+    sent.clear();
+    for (int i = 0; i < 200; ++i) {
+      watcher.ticks += 3000;  // never an echo
+      const bool first = (i / 4) % 2 == 0;
+      watcher.Send(events[i % 4], first ? fileList.Get() : otherList.Get());
+      sent.push_back({NotificationEventOf(static_cast<DWORD>(events[i % 4])), first ? file : other, L"", false});
     }
+    ASSERT_EQ(watcher.changes.size(), 200u);  // the identifier lists, at once
+    ASSERT_TRUE(watcher.WaitFor(400));
+    EXPECT_EQ(watcher.Only(false), sent) << "round " << round;
   }
-  PumpMessagesFor(300);
-  EXPECT_EQ(delivered, 0);
+}
+
+TEST_F(NotifierReceiptTest, PathEventsStillOnTheirWayDieWithTheNotifier) {
+  for (bool withPool : {true, false}) {
+    std::unique_ptr<TWithoutGlobalPool> noPool;
+    if (!withPool) noPool = std::make_unique<TWithoutGlobalPool>();
+    int delivered = 0;
+    {
+      TNsShellChangeNotifier notifier(nullptr);
+      notifier.GetDirectories()->Add(temp.Path());
+      notifier.SetEnabled(true);
+      notifier.OnChange = [&](TObject*, TNotificationEvent, const std::wstring&, const std::wstring&) {
+        ++delivered;
+      };
+      for (int i = 0; i < 20; ++i) {
+        PCItemIDList lists[2] = {i % 2 ? fileList.Get() : otherList.Get(), nullptr};
+        SendMessageW(notifier.GetHandle(), NsShellChangeMessage, reinterpret_cast<WPARAM>(lists), SHCNE_UPDATEITEM);
+      }
+    }
+    ASSERT_TRUE(WaitUntilNothingIsOnItsWay());
+    EXPECT_EQ(delivered, 0) << (withPool ? "with" : "without") << " a pool";
+  }
+}
+
+TEST_F(NotifierReceiptTest, WithoutAPoolThePathEventStillComesAfterTheMessage) {
+  TWithoutGlobalPool noPool;
+  watcher.Send(SHCNE_UPDATEITEM, fileList.Get());
+  watcher.Send(SHCNE_DELETE, otherList.Get());
+  ASSERT_EQ(watcher.changes.size(), 2u);
+  EXPECT_EQ(watcher.changes[0], (TChange{neFileChange, file, L"", true}));
+  EXPECT_EQ(watcher.changes[1], (TChange{neFileDelete, other, L"", true}));
+  ASSERT_TRUE(watcher.WaitFor(4));
+  EXPECT_EQ(watcher.changes[2], (TChange{neFileChange, file, L"", false}));
+  EXPECT_EQ(watcher.changes[3], (TChange{neFileDelete, other, L"", false}));
+
+  // Received while enabled, passed on after the notifier was disabled.
+  watcher.changes.clear();
+  watcher.Send(SHCNE_CREATE, fileList.Get());
+  watcher.notifier.SetEnabled(false);
+  ASSERT_TRUE(watcher.WaitFor(2));
+  EXPECT_EQ(watcher.changes[1], (TChange{neFileCreate, file, L"", false}));
 }
 
 TEST(NotifierRegistrationTest, WithNothingNamedTheComputerIsWatchedUntilARealFolderIs) {
@@ -234,25 +305,32 @@ TEST_F(NotifierShellTest, AWatchedFolderReportsCreatedFoldersAndDeletedFilesInOr
   DeleteFileW(file.c_str());
   Report(SHCNE_DELETE, file);
   ASSERT_TRUE(watcher.WaitFor(4));
-  PumpMessagesFor(100);
-  std::vector<TChange> pidls, paths;
-  for (const TChange& c : watcher.changes) (c.Pidl ? pidls : paths).push_back(c);
+  ASSERT_TRUE(WaitUntilNothingIsOnItsWay());
+  std::vector<TChange> pidls = watcher.Only(true), paths = watcher.Only(false);
   ASSERT_EQ(pidls.size(), 2u);
   EXPECT_EQ(pidls[0].Event, neFolderCreate);
   EXPECT_TRUE(SameText(pidls[0].Path1, folder));
   EXPECT_EQ(pidls[1].Event, neFileDelete);
-  ASSERT_EQ(paths.size(), 2u);
   EXPECT_EQ(watcher.changes[0].Pidl, true);  // the identifier lists first
-  std::set<TNotificationEvent> pathEvents{paths[0].Event, paths[1].Event};
-  EXPECT_EQ(pathEvents, (std::set<TNotificationEvent>{neFolderCreate, neFileDelete}));
+  ASSERT_EQ(paths.size(), 2u);
+  EXPECT_EQ(paths[0].Event, neFolderCreate);
+  EXPECT_TRUE(SameText(paths[0].Path1, folder));
+  EXPECT_EQ(paths[1].Event, neFileDelete);
+  EXPECT_TRUE(SameText(paths[1].Path1, file));
 }
 
 TEST_F(NotifierShellTest, AnUnwatchedFolderReportsNothing) {
   watcher.notifier.GetDirectories()->Add(temp.Path());
+  watcher.notifier.OnChange = nullptr;
   watcher.notifier.SetEnabled(true);
   Report(SHCNE_MKDIR, unwatched.MakeFolder(L"elsewhere"));
-  PumpMessagesFor(300);
-  EXPECT_TRUE(watcher.changes.empty());
+  // A change of the watched folder after it: once that has come, the other
+  // would have come before it.
+  const std::wstring marker = temp.MakeFolder(L"marker");
+  Report(SHCNE_MKDIR, marker);
+  ASSERT_TRUE(watcher.WaitFor(1));
+  ASSERT_EQ(watcher.changes.size(), 1u);
+  EXPECT_TRUE(SameText(watcher.changes[0].Path1, marker));
 }
 
 TEST_F(NotifierShellTest, OnlyARecursiveRegistrationSeesDeeperFolders) {
@@ -262,12 +340,18 @@ TEST_F(NotifierShellTest, OnlyARecursiveRegistrationSeesDeeperFolders) {
   watcher.notifier.SetRecursive(false);
   watcher.notifier.SetEnabled(true);
   Report(SHCNE_MKDIR, temp.MakeFolder(L"sub\\deep"));
-  PumpMessagesFor(300);
-  EXPECT_TRUE(watcher.changes.empty());
+  // A change of the folder itself after it: once that has come, the other
+  // would have come before it.
+  Report(SHCNE_UPDATEDIR, temp.Path());
+  ASSERT_TRUE(watcher.WaitFor(1));
+  ASSERT_EQ(watcher.changes.size(), 1u);
+  EXPECT_EQ(watcher.changes[0].Event, neFolderUpdate);
 
   watcher.notifier.SetRecursive(true);
-  Report(SHCNE_MKDIR, temp.MakeFolder(L"sub\\deeper"));
-  EXPECT_TRUE(watcher.WaitFor(1));
+  const std::wstring deeper = temp.MakeFolder(L"sub\\deeper");
+  Report(SHCNE_MKDIR, deeper);
+  ASSERT_TRUE(watcher.WaitFor(2));
+  EXPECT_TRUE(SameText(watcher.changes[1].Path1, deeper));
 }
 
 }  // namespace
