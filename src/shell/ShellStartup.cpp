@@ -91,8 +91,8 @@ TShellLayer::TShellLayer(TShellLayerHooks hooks) : fHooks(std::move(hooks)) {
     try {
       CreateShellObjects();
     } catch (...) {
+      StopHook();
       ReleaseShellObjects();
-      if (fHooks.BeforeLibrariesUnloaded) fHooks.BeforeLibrariesUnloaded();
       throw;
     }
   } catch (...) {
@@ -101,13 +101,20 @@ TShellLayer::TShellLayer(TShellLayerHooks hooks) : fHooks(std::move(hooks)) {
   }
 }
 
-TShellLayer::~TShellLayer() {
-  ReleaseShellObjects();
+void TShellLayer::StopHook() noexcept {
   try {
-    if (fHooks.BeforeLibrariesUnloaded) fHooks.BeforeLibrariesUnloaded();
+    if (fHooks.BeforeShellObjectsReleased) fHooks.BeforeShellObjectsReleased();
   } catch (...) {
-    // Shutting down: the libraries are unloaded whatever the hook did.
+    // Shutting down: the shell objects go whatever the hook did.
   }
+}
+
+TShellLayer::~TShellLayer() {
+  // The pool's jobs (a thumbnail under ThumbnailLock, an icon lookup on the
+  // Windows drive, a parse with the desktop folder) use the shell objects
+  // until they have ended.
+  StopHook();
+  ReleaseShellObjects();
   UnloadShellLibraries();
 }
 

@@ -6,8 +6,9 @@
 //      -- the process-wide worker pool is created here --
 //   2. CreateShellObjects: desktop folder, thumbnail lock, the menu command
 //      reservation, version flags, well-known paths.
+//      -- the process-wide worker pool is destroyed here, first: its running
+//         jobs use the shell objects until they have ended --
 //   ReleaseShellObjects;
-//      -- the process-wide worker pool is destroyed here --
 //   UnloadShellLibraries.
 #include <functional>
 
@@ -28,11 +29,12 @@ void SetVersionFlags(unsigned major, unsigned minor);
 void ComputeVersionFlags();
 
 // The whole shell layer for the lifetime of one object: both steps in its
-// constructor, the shut-down in its destructor. The hooks run between the
-// steps and are where the process-wide worker pool lives.
+// constructor, the shut-down in its destructor. The hooks are where the
+// process-wide worker pool lives: from between the steps until before the
+// shell objects are released.
 struct TShellLayerHooks {
   std::function<void()> AfterLibrariesLoaded;
-  std::function<void()> BeforeLibrariesUnloaded;
+  std::function<void()> BeforeShellObjectsReleased;
 };
 
 class TShellLayer {
@@ -43,6 +45,7 @@ public:
   TShellLayer& operator=(const TShellLayer&) = delete;
 
 private:
+  void StopHook() noexcept;
   TShellLayerHooks fHooks;
 };
 

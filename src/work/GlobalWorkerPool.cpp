@@ -30,7 +30,7 @@ void DestroyGlobalWorkerPool() {
 TShellLayerHooks GlobalWorkerPoolHooks() {
   TShellLayerHooks hooks;
   hooks.AfterLibrariesLoaded = CreateGlobalWorkerPool;
-  hooks.BeforeLibrariesUnloaded = DestroyGlobalWorkerPool;
+  hooks.BeforeShellObjectsReleased = DestroyGlobalWorkerPool;
   return hooks;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The process-wide worker pool every control queues its background jobs on.
 // It lives from the shell layer's start-up to its shut-down: created after the
-// shell's libraries are loaded and destroyed after the shell's objects are
-// released.
+// shell's libraries are loaded and destroyed before the shell's objects are
+// released, which its running jobs use until they have ended.
 #include "shell/ShellStartup.h"
 #include "work/WorkerThreadPool.h"
 

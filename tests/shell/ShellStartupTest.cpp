@@ -67,9 +67,10 @@ TEST(ShellStartup, StepsRunInOrderAndShutDownInReverse) {
       log.push_back(ShellLibrariesLoaded() && !ShellObjectsCreated() ? "pool created between the steps"
                                                                      : "pool created at the wrong time");
     };
-    hooks.BeforeLibrariesUnloaded = [&] {
-      log.push_back(ShellLibrariesLoaded() && !ShellObjectsCreated() && DesktopFolder == nullptr
-                        ? "pool destroyed between the steps"
+    // Its jobs still use the shell objects until the pool has stopped them.
+    hooks.BeforeShellObjectsReleased = [&] {
+      log.push_back(ShellObjectsCreated() && DesktopFolder != nullptr && ThumbnailLock != nullptr
+                        ? "pool destroyed before the shell objects"
                         : "pool destroyed at the wrong time");
     };
     TShellLayer layer(hooks);
@@ -78,7 +79,7 @@ TEST(ShellStartup, StepsRunInOrderAndShutDownInReverse) {
     log.push_back("running");
   }
   EXPECT_EQ(log, (std::vector<std::string>{"pool created between the steps", "running",
-                                           "pool destroyed between the steps"}));
+                                           "pool destroyed before the shell objects"}));
   EXPECT_EQ(DesktopFolder, nullptr);
   EXPECT_EQ(ThumbnailLock, nullptr);
   EXPECT_FALSE(ShellLibrariesLoaded());
