@@ -228,7 +228,7 @@ void TNsBrowser::SelectByName(const std::wstring& name) {
   if (!FShellFolder || !FFolderIdList) RaiseCannotFind(name);
   TPidl item;
   {
-    TErrorModeScope errorMode(fShowErrorMessages ? GetErrorMode() : SEM_FAILCRITICALERRORS);
+    TErrorModeScope errorMode(fShowErrorMessages ? CurrentErrorMode() : SEM_FAILCRITICALERRORS);
     std::wstring text = name;
     ULONG eaten = 0;
     ULONG attributes = 0;
