@@ -41,9 +41,9 @@ void TNsSystemImageList::SetSize(TNsImageListSize value) {
   SetImageListHandle();
 }
 
-void TNsSystemImageList::SetShareImagesValue(bool value) {
+void TNsSystemImageList::SetShareImages(bool value) {
   SetHandle(nullptr);
-  SetShareImages(value);
+  TCustomImageList::SetShareImages(value);
   SetImageListHandle();
 }
 
@@ -107,6 +107,8 @@ std::unique_ptr<TBitmap> TNsSystemImageList::GetIconAsBitmap(int aHeigth, int aW
     const int y = (aHeigth - GetHeight()) / 2;
     ImageList_DrawEx(list, aIconNumber, canvas.GetHandle(), x, y, 0, 0, ColorToRGB(BackgroundColor), CLR_NONE,
                      ILD_TRANSPARENT);
+    // The caller puts it into drawing contexts and image lists of its own.
+    bitmap->ReleaseCanvas();
     return bitmap;
   } catch (...) {
     return nullptr;
@@ -189,8 +191,7 @@ void TNsSystemImageList::ConvertTo32BitImageList(TCustomImageList* ImageList) {
   if (handle == nullptr) throw EInvalidOperation(L"invalid imagelist");
   // The old handle goes as it was held (a shared one stays alive); the new
   // one belongs to the list.
-  ImageList->SetHandle(handle);
-  ImageList->SetShareImages(false);
+  ImageList->SetOwnedHandle(handle);
 }
 
 }  // namespace ts

@@ -24,9 +24,9 @@ public:
 
   TNsImageListSize GetSize() const noexcept { return fSize; }
   void SetSize(TNsImageListSize value);
-  bool GetShareImagesValue() const noexcept { return GetShareImages(); }
-  // Without sharing, the component keeps a private copy it may change.
-  void SetShareImagesValue(bool value);
+  // Drops the handle and fetches it again: shared, the platform's own list;
+  // not shared, a private copy that the component may change.
+  void SetShareImages(bool value) override;
   // Fetches the platform's list for the current size.
   void SetImageListHandle();
   bool StoresImageData() const override { return false; }

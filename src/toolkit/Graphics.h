@@ -90,6 +90,10 @@ public:
   // Gives the bitmap up to the caller, who deletes it.
   HBITMAP ReleaseHandle();
   TCanvas& GetCanvas();
+  // Frees the canvas's drawing context, which holds the bitmap selected: a
+  // bitmap handed to someone else must be free to go into their context.
+  // The canvas is made again on its next use.
+  void ReleaseCanvas();
   // The colour of a pixel as RGB, for reading the picture back.
   COLORREF GetPixel(int x, int y) const;
   // The alpha byte of a pixel of a 32-bit bitmap; 255 otherwise.
@@ -97,7 +101,6 @@ public:
 
 private:
   void Recreate();
-  void ReleaseCanvas();
   const BYTE* PixelAddress(int x, int y) const;
 
   int fWidth = 0;

@@ -34,6 +34,12 @@ void TCustomImageList::SetHandle(HIMAGELIST value) {
   Change();
 }
 
+void TCustomImageList::SetOwnedHandle(HIMAGELIST value) {
+  FreeHandle();
+  fShareImages = false;
+  SetHandle(value);
+}
+
 void TCustomImageList::Recreate() {
   if (fHandle == nullptr) return;
   FreeHandle();

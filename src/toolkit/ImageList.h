@@ -38,7 +38,12 @@ public:
   TDrawingStyle GetDrawingStyle() const noexcept { return fDrawingStyle; }
   void SetDrawingStyle(TDrawingStyle value);
   bool GetShareImages() const noexcept { return fShareImages; }
-  void SetShareImages(bool value) noexcept { fShareImages = value; }
+  // Whether the handle is someone else's, which the list then never destroys.
+  // Lists that fetch their handle themselves override it to fetch it anew.
+  virtual void SetShareImages(bool value) { fShareImages = value; }
+  // Takes value as the list's own handle, destroyed with the list; the old
+  // handle goes as it was held.
+  void SetOwnedHandle(HIMAGELIST value);
   // Whether streaming writes the images; lists of the platform's own do not.
   virtual bool StoresImageData() const { return true; }
 

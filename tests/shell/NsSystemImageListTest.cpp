@@ -77,12 +77,23 @@ TEST(NsSystemImageListTest, TheComponentShowsThePlatformListInItsSize) {
   IsVistaOrLater = vista;
   EXPECT_EQ(TNsSystemImageList::ListNumberOf(si_jumbo), vista ? SHIL_JUMBO : SHIL_LARGE);
 
-  // Without sharing, a private copy with the same images.
-  TNsSystemImageList copy(nullptr);
-  copy.SetShareImagesValue(false);
-  EXPECT_FALSE(copy.GetShareImages());
-  EXPECT_NE(copy.GetHandle(), small.GetHandle());
-  EXPECT_EQ(copy.GetCount(), small.GetCount());
+  // Without sharing, a private copy with the same images, whichever way the
+  // property is set: a list that believed it owned the platform's list would
+  // destroy it.
+  HIMAGELIST platform = small.GetHandle();
+  {
+    TNsSystemImageList copy(nullptr);
+    TCustomImageList& asImageList = copy;
+    asImageList.SetShareImages(false);
+    EXPECT_FALSE(copy.GetShareImages());
+    EXPECT_NE(copy.GetHandle(), platform);
+    EXPECT_EQ(copy.GetCount(), small.GetCount());
+    asImageList.SetShareImages(true);
+    EXPECT_EQ(copy.GetHandle(), platform);
+    asImageList.SetShareImages(false);
+  }
+  EXPECT_GT(ImageList_GetImageCount(platform), 0);
+  EXPECT_EQ(small.GetHandle(), platform);
 }
 
 TEST(NsSystemImageListTest, ConvertingGivesAnEmpty32BitListAndLeavesThePlatformsAlone) {
@@ -122,6 +133,13 @@ TEST(NsSystemImageListTest, IconBitmapsAreCentredBorderedAndClipped) {
     for (int x = 8; x < 8 + side; ++x)
       if (bordered->GetPixel(x, y) != RGB(255, 255, 255)) ++drawn;
   EXPECT_GT(drawn, side);
+
+  // Handed over free of any drawing context, for the caller's own.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bordered->GetHandle());
+  EXPECT_NE(old, nullptr);
+  if (old != nullptr) SelectObject(dc, old);
+  DeleteDC(dc);
 
   auto plain = list.GetIconAsBitmap(side + 4, side + 4, icon, clNone, clWhite);
   ASSERT_TRUE(plain);
