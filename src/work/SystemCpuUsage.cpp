@@ -1,12 +1,11 @@
 // The system-wide processor load, from the kernel's idle time against the
-// time of day, sampled at most every 200 ms.
+// time of day, sampled at most every 200 ms (CpuUsageSampler.h).
 #include <windows.h>
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
-#include "toolkit/CriticalSection.h"
+#include "work/CpuUsageSampler.h"
 #include "work/WorkerThreadPool.h"
 
 namespace ts {
@@ -60,57 +59,27 @@ TNtQuerySystemInformation QueryFunction() {
   return function;
 }
 
-struct TLoadSample {
-  bool Valid = false;
-  int64_t IdleTime = 0;
-  int64_t SystemTime = 0;
-};
-
-TCriticalSection gSampleLock;
-TLoadSample gPrevious;
-double gUsage = 0;
-DWORD gLastComputation = 0;
-bool gComputed = false;
-
-// One computation against the previous sample; -1 when a query fails.
-double ComputeUsage() {
+// One reading of the kernel's counters.
+bool ReadProcessorTimes(TProcessorTimes& times) {
   TNtQuerySystemInformation query = QueryFunction();
-  if (query == nullptr) return -1;
+  if (query == nullptr) return false;
   TSystemBasicInformation basic{};
   TSystemTimeOfDayInformation timeOfDay{};
   TSystemPerformanceInformation performance{};
-  if (query(kSystemBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
-  if (query(kSystemTimeOfDayInformation, &timeOfDay, sizeof timeOfDay, nullptr) != 0) return -1;
-  if (query(kSystemPerformanceInformation, &performance, sizeof performance, nullptr) != 0) return -1;
-  const TLoadSample sample{true, performance.IdleTime.QuadPart, timeOfDay.CurrentTime.QuadPart};
-  const TLoadSample previous = gPrevious;
-  gPrevious = sample;
-  if (!previous.Valid) return -2;
-  const int processors = basic.NumberOfProcessors > 0 ? basic.NumberOfProcessors : 1;
-  const double systemDelta = static_cast<double>(sample.SystemTime - previous.SystemTime);
-  if (systemDelta == 0) return 100;
-  const double idleDelta = static_cast<double>(sample.IdleTime - previous.IdleTime);
-  return 100.0 - idleDelta / systemDelta * 100.0 / processors + 0.5;
+  if (query(kSystemBasicInformation, &basic, sizeof basic, nullptr) != 0) return false;
+  if (query(kSystemTimeOfDayInformation, &timeOfDay, sizeof timeOfDay, nullptr) != 0) return false;
+  if (query(kSystemPerformanceInformation, &performance, sizeof performance, nullptr) != 0) return false;
+  times.Processors = basic.NumberOfProcessors;
+  times.IdleTime = performance.IdleTime.QuadPart;
+  times.SystemTime = timeOfDay.CurrentTime.QuadPart;
+  return true;
 }
 
 }  // namespace
 
 int TWorkerThreadPool::GetCPUUsage() {
-  TCriticalSectionLock lock(gSampleLock);
-  const DWORD now = GetTickCount();
-  if (!gComputed || now - gLastComputation > 200) {
-    double usage = ComputeUsage();
-    // The first sample has nothing to compare with: take a second at once.
-    if (usage == -2) usage = ComputeUsage();
-    gUsage = usage;
-    gLastComputation = now;
-    gComputed = true;
-  }
-  // The half added above rounds; truncate to keep it a rounding.
-  const double value = std::floor(gUsage);
-  if (value < 0) return 0;
-  if (value > 100) return 100;
-  return static_cast<int>(value);
+  static TCpuUsageSampler sampler(ReadProcessorTimes, [] { return static_cast<uint32_t>(GetTickCount()); });
+  return sampler.Usage();
 }
 
 }  // namespace ts

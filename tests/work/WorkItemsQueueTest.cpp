@@ -53,6 +53,73 @@ TEST(WorkItemsQueueTest, RemovesByTagGroupAndClassKeepingTheOrderOfTheRest) {
   EXPECT_EQ(log.Destroyed, 11);
 }
 
+// The queue knows which tags it holds; what it answers must follow every
+// way a job leaves it.
+TEST(WorkItemsQueueTest, TagsAndGroupTagsAreFoundExactlyWhileTheirJobsAreQueued) {
+  TJobLog log;
+  TWorkItemsQueue queue;
+  for (int i = 1; i <= 6; ++i) queue.Add(new TTestJob(log, i, i, 100 + i % 2));
+  queue.Add(new TTestJob(log, 7, 0, 0));  // no tags at all
+  EXPECT_EQ(queue.DequeueFirst()->GetTag(), 1);
+  EXPECT_FALSE(queue.ContainsWorkItem(1, 0, nullptr));
+  EXPECT_EQ(queue.RemoveItemsWithTag(1, 0, nullptr), 0);
+  EXPECT_EQ(queue.DequeueLast()->GetTag(), 0);
+  EXPECT_TRUE(queue.ContainsWorkItem(0, 101, nullptr));  // 3 and 5
+  EXPECT_EQ(queue.RemoveItemsWithTag(3, 101, nullptr), 1);
+  EXPECT_EQ(queue.RemoveItemsWithTag(0, 101, nullptr), 1);
+  EXPECT_FALSE(queue.ContainsWorkItem(0, 101, nullptr));
+  EXPECT_FALSE(queue.ContainsWorkItem(5, 0, nullptr));
+  EXPECT_EQ(queue.RemoveItemsWithTag(2, 101, nullptr), 0);  // both must hold
+  EXPECT_TRUE(queue.ContainsWorkItem(2, 100, nullptr));
+  EXPECT_EQ(queue.Clear(), 3);
+  EXPECT_FALSE(queue.ContainsWorkItem(0, 100, nullptr));
+  queue.Add(new TTestJob(log, 8, 2, 100));
+  EXPECT_TRUE(queue.ContainsWorkItem(2, 100, nullptr));
+  EXPECT_EQ(queue.RemoveItemsWithTag(2, 0, TTestJob::StaticClass()), 1);
+}
+
+// A job's last release may run any code, another thread's work on the queue
+// included: the queue's lock is free by then.
+class TReleaseProbe : public TBasicWorkItem {
+  TS_CLASS(TReleaseProbe, TBasicWorkItem)
+
+public:
+  TReleaseProbe(TWorkItemsQueue& queue, std::atomic<int>& blocked) : fQueue(queue), fBlocked(blocked) {}
+  void PerformWork() override {}
+
+protected:
+  ~TReleaseProbe() override {
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+          auto* probe = static_cast<TReleaseProbe*>(parameter);
+          probe->fQueue.Count();
+          return 0;
+        },
+        this, 0, nullptr);
+    // Generous: the other thread only has to take a free lock. Held, it is
+    // taken once the queue lets it go.
+    if (WaitForSingleObject(thread, 30000) != WAIT_OBJECT_0) ++fBlocked;
+    CloseHandle(thread);
+  }
+
+private:
+  TWorkItemsQueue& fQueue;
+  std::atomic<int>& fBlocked;
+};
+
+TEST(WorkItemsQueueTest, JobsAreReleasedOutsideTheQueuesLock) {
+  std::atomic<int> blocked{0};
+  TWorkItemsQueue queue;
+  queue.Add(new TReleaseProbe(queue, blocked));
+  EXPECT_EQ(queue.Clear(), 1);
+  TComPtr<TReleaseProbe> kept(new TReleaseProbe(queue, blocked));
+  queue.Add(kept.Get());
+  kept.Reset();
+  EXPECT_EQ(queue.RemoveItemsWithTag(0, 0, TReleaseProbe::StaticClass()), 1);
+  EXPECT_EQ(blocked, 0);
+}
+
 TEST(WorkItemsQueueTest, ConcurrentAddsAndDequeuesLoseNothing) {
   TJobLog log;
   TWorkItemsQueue queue;
