@@ -91,7 +91,7 @@ TEST(OwnerDeathTest, NoResultReachesAnOwnerAfterItsJobsWereTerminated) {
   };
   pool.SetMinWorkerThreads(4);
   std::mt19937 random(16);
-  constexpr int kRounds = 40;
+  constexpr int kRounds = 20;
   constexpr int kItems = 1500;
   constexpr TWorkTag kGroups = 4;
   int delivered = 0;
