@@ -57,7 +57,7 @@ struct TWatcher {
   }
   // Waits for the path events that follow the given number of changes.
   bool WaitFor(size_t count) {
-    return PumpMessagesUntil([&] { return changes.size() >= count; }, 10000);
+    return PumpMessagesUntil([&] { return changes.size() >= count; }, 30000);
   }
   std::vector<TChange> Only(bool pidl) const {
     std::vector<TChange> some;
@@ -75,7 +75,7 @@ bool WaitUntilNothingIsOnItsWay() {
         TWorkerThreadPool* pool = GlobalWorkerPool();
         return (pool == nullptr || !pool->WorkActive()) && PendingSynchronizeCount() == 0;
       },
-      10000);
+      30000);
 }
 
 // The test programs run with the global pool, as the program does; this

@@ -41,7 +41,7 @@ TEST(GlobalWorkerPoolTest, IsCreatedWithTheShellLayerAndDestroyedWithIt) {
     auto* probe = new TApartmentProbe(apartment);
     probe->SetOnTerminate([](TObject*) {});
     pool->AddWorkItem(probe);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !pool->WorkActive(); }));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !pool->WorkActive(); }, 30000));
     EXPECT_EQ(apartment, S_FALSE);
 
     // Jobs still queued at shut-down are discarded with the pool.
@@ -111,7 +111,7 @@ TEST(GlobalWorkerPoolTest, ShutDownStopsRunningJobsBeforeTheShellObjectsGo) {
     TShellLayer layer(GlobalWorkerPoolHooks());
     TWorkerThreadPool* pool = GlobalWorkerPool();
     for (int i = 0; i < kJobs; ++i) pool->AddWorkItem(new TShellUsingJob(log, i % 2 == 0));
-    ASSERT_TRUE(PumpMessagesUntil([&] { return log.Holding == 1; }, 10000));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return log.Holding == 1; }, 30000));
   }
   EXPECT_EQ(GlobalWorkerPool(), nullptr);
   EXPECT_EQ(log.FoundGone, 0);
@@ -136,7 +136,7 @@ TEST(GlobalWorkerPoolTest, ShutDownKillsAWorkerStuckUnderTheThumbnailLock) {
     TShellLayer layer(GlobalWorkerPoolHooks());
     GlobalWorkerPool()->SetMaxTimeUntilHardTerminate(300);
     GlobalWorkerPool()->AddWorkItem(new TStuckUnderLock(holding));
-    ASSERT_TRUE(PumpMessagesUntil([&] { return holding.load(); }, 10000));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return holding.load(); }, 30000));
   }
   EXPECT_EQ(GlobalWorkerPool(), nullptr);
   EXPECT_EQ(ThumbnailLock, nullptr);

@@ -71,7 +71,7 @@ public:
 };
 
 bool WaitForPool() {
-  return PumpMessagesUntil([] { return !GlobalWorkerPool()->WorkActive(); }, 10000);
+  return PumpMessagesUntil([] { return !GlobalWorkerPool()->WorkActive(); }, 30000);
 }
 
 TEST(IconWorkItemTest, IconsOpenedIconsAndOverlaysReachTheViewerOnTheMainThread) {
