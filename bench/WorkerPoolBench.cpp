@@ -1,6 +1,10 @@
 // Throughput of the global worker pool against the platform's thread pool,
 // each delivering every result to the main thread: jobs per second for a load
 // of tiny jobs and for a load of jobs of about 50 microseconds each.
+//
+// And what cancelling costs the main thread, against queueing the same jobs:
+// a control that refills cancels its whole group, then each of its items
+// cancels by its own tag.
 #include <windows.h>
 
 #include "BenchClock.h"
@@ -84,6 +88,57 @@ void Compare(const char* load, int jobs, double workMicroseconds) {
               platform > 0 ? ours / platform : 0.0);
 }
 
+class TQueuedJob : public TBasicWorkItem {
+public:
+  TQueuedJob(TWorkTag tag, TWorkTag group) {
+    SetTag(tag);
+    SetGroupTag(group);
+  }
+  void PerformWork() override {}
+};
+
+// A pool without workers, so that every job stays queued.
+struct TIdlePool {
+  TWorkerThreadPool Pool;
+  TIdlePool() { Pool.SetMaxRunningThreads(0); }
+  // Seconds to queue count jobs of one group, each with a tag of its own.
+  double Queue(int count, TWorkTag group, TWorkTag firstTag) {
+    const double start = Seconds();
+    for (int i = 0; i < count; ++i) Pool.AddWorkItem(new TQueuedJob(firstTag + i, group));
+    return Seconds() - start;
+  }
+};
+
+void CompareCancels(int count) {
+  TIdlePool idle;
+  constexpr TWorkTag kGroup = 1, kOtherGroup = 2;
+  // Another control's jobs stay queued throughout.
+  idle.Queue(count, kOtherGroup, 1000000);
+  const double queueing = idle.Queue(count, kGroup, 1);
+
+  double start = Seconds();
+  const int removed = idle.Pool.TerminateWorkItems(0, kGroup);
+  const double groupCancel = Seconds() - start;
+
+  start = Seconds();
+  for (int i = 0; i < count; ++i) idle.Pool.TerminateWorkItems(1 + i);
+  const double emptyTagCancels = Seconds() - start;
+
+  // The worst case: every item cancels while its own job is still queued.
+  idle.Queue(count, kGroup, 1);
+  start = Seconds();
+  for (int i = 0; i < count; ++i) idle.Pool.TerminateWorkItems(1 + i);
+  const double queuedTagCancels = Seconds() - start;
+
+  std::printf("queueing %d jobs (baseline)          %8.2f ms\n", count, queueing * 1e3);
+  std::printf("one group cancel of %d queued jobs  %8.2f ms   ratio %.2f   (%d removed)\n", count,
+              groupCancel * 1e3, groupCancel / queueing, removed);
+  std::printf("%d tag cancels, nothing queued       %8.2f ms   ratio %.2f\n", count, emptyTagCancels * 1e3,
+              emptyTagCancels / queueing);
+  std::printf("%d tag cancels, each job queued      %8.2f ms   ratio %.2f\n", count, queuedTagCancels * 1e3,
+              queuedTagCancels / queueing);
+}
+
 }  // namespace
 
 int wmain() {
@@ -96,5 +151,6 @@ int wmain() {
               GlobalWorkerPool()->GetMinWorkerThreads(), GlobalWorkerPool()->GetMaxRunningThreads());
   Compare("100000 tiny jobs", 100000, 0);
   Compare("10000 jobs of 50 us", 10000, 50);
+  CompareCancels(10000);
   return 0;
 }

@@ -125,28 +125,4 @@ IUnknown* TInterfaceList::ExtractLast() {
   return item;
 }
 
-std::vector<IUnknown*> TInterfaceList::ExtractIf(const std::function<bool(IUnknown*)>& match) {
-  TInterfaceListLock lock(*this);
-  // Decided first, so that a match that raises leaves the list as it was.
-  std::vector<bool> matched(fItems.size());
-  size_t count = 0;
-  for (size_t i = 0; i < fItems.size(); ++i)
-    if (match(fItems[i])) {
-      matched[i] = true;
-      ++count;
-    }
-  std::vector<IUnknown*> extracted;
-  if (count == 0) return extracted;
-  extracted.reserve(count);
-  size_t kept = 0;
-  for (size_t i = 0; i < fItems.size(); ++i) {
-    if (matched[i])
-      extracted.push_back(fItems[i]);
-    else
-      fItems[kept++] = fItems[i];
-  }
-  fItems.resize(kept);
-  return extracted;
-}
-
 }  // namespace ts

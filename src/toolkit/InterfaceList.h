@@ -6,8 +6,6 @@
 #include <unknwn.h>
 
 #include <deque>
-#include <functional>
-#include <vector>
 
 #include "toolkit/Object.h"
 
@@ -35,9 +33,6 @@ public:
   // caller); null when the list is empty.
   IUnknown* ExtractFirst();
   IUnknown* ExtractLast();
-  // Removes every entry that match accepts, in one pass, keeping the order of
-  // the rest; the removed references pass to the caller, in list order.
-  std::vector<IUnknown*> ExtractIf(const std::function<bool(IUnknown*)>& match);
 
   // Holds the lock across several operations; re-entrant on one thread.
   void Lock() const;

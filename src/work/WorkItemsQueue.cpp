@@ -4,15 +4,7 @@ namespace ts {
 
 namespace {
 
-void Increment(std::unordered_map<TWorkTag, int>& counts, TWorkTag tag) {
-  if (tag != 0) ++counts[tag];
-}
-
-void Decrement(std::unordered_map<TWorkTag, int>& counts, TWorkTag tag) {
-  if (tag == 0) return;
-  auto it = counts.find(tag);
-  if (it != counts.end() && --it->second <= 0) counts.erase(it);
-}
+TComPtr<IWorkItem> Adopt(IWorkItem* item) { return TComPtr<IWorkItem>::Attach(item); }
 
 }  // namespace
 
@@ -26,57 +18,142 @@ bool WorkItemMatches(IWorkItem* item, TWorkTag tag, TWorkTag groupTag, TClass cl
 
 TWorkItemsQueue::~TWorkItemsQueue() { ExtractAll(); }
 
-// Entries are stored as their IWorkItem pointer, so the cast back is exact.
-TComPtr<IWorkItem> TWorkItemsQueue::Adopt(IUnknown* entry) {
-  return TComPtr<IWorkItem>::Attach(static_cast<IWorkItem*>(entry));
+TWorkItemsQueue::TEntry* TWorkItemsQueue::EntryAt(uint64_t sequence) {
+  if (sequence < fFirstSequence || sequence - fFirstSequence >= fEntries.size()) return nullptr;
+  TEntry& entry = fEntries[static_cast<size_t>(sequence - fFirstSequence)];
+  return entry.Item != nullptr ? &entry : nullptr;
 }
 
-void TWorkItemsQueue::Counted(IWorkItem* item) {
-  Increment(fTagCounts, item->GetTag());
-  Increment(fGroupTagCounts, item->GetGroupTag());
-}
-
-void TWorkItemsQueue::Uncounted(IWorkItem* item) {
-  Decrement(fTagCounts, item->GetTag());
-  Decrement(fGroupTagCounts, item->GetGroupTag());
-}
-
-bool TWorkItemsQueue::MayHold(TWorkTag tag, TWorkTag groupTag) const {
-  if (tag != 0 && fTagCounts.find(tag) == fTagCounts.end()) return false;
-  if (groupTag != 0 && fGroupTagCounts.find(groupTag) == fGroupTagCounts.end()) return false;
-  return true;
+const TWorkItemsQueue::TEntry* TWorkItemsQueue::EntryAt(uint64_t sequence) const {
+  return const_cast<TWorkItemsQueue*>(this)->EntryAt(sequence);
 }
 
 void TWorkItemsQueue::Add(IWorkItem* item) {
   if (item == nullptr) return;
-  TInterfaceListLock lock(fList);
-  fList.Add(item);
-  Counted(item);
+  const TEntry entry{item, item->GetTag(), item->GetGroupTag()};
+  TCriticalSectionLock lock(fLock);
+  const uint64_t sequence = fFirstSequence + fEntries.size();
+  fEntries.push_back(entry);
+  item->AddRef();
+  ++fCount;
+  for (auto [index, tag] : {std::pair{&fByTag, entry.Tag}, std::pair{&fByGroupTag, entry.GroupTag}}) {
+    if (tag == 0) continue;
+    TPositions& positions = (*index)[tag];
+    // Numbers from here on belonged to jobs removed at the end of the queue
+    // and are given out again: kept in increasing order, each once.
+    while (!positions.Sequence.empty() && positions.Sequence.back() >= sequence) positions.Sequence.pop_back();
+    positions.Sequence.push_back(sequence);
+    ++positions.Live;
+  }
 }
 
-std::vector<TComPtr<IWorkItem>> TWorkItemsQueue::ExtractAll() {
-  std::vector<TComPtr<IWorkItem>> removed;
-  TInterfaceListLock lock(fList);
-  removed.reserve(static_cast<size_t>(fList.Count()));
-  while (IUnknown* entry = fList.ExtractFirst()) removed.push_back(Adopt(entry));
-  fTagCounts.clear();
-  fGroupTagCounts.clear();
-  return removed;
+void TWorkItemsQueue::Unindex(TIndex& index, TWorkTag tag) {
+  if (tag == 0) return;
+  auto it = index.find(tag);
+  if (it == index.end()) return;
+  TPositions& positions = it->second;
+  if (--positions.Live <= 0) {
+    index.erase(it);
+    return;
+  }
+  // Numbers beyond either end of the queue are gone for good.
+  const uint64_t end = fFirstSequence + fEntries.size();
+  while (!positions.Sequence.empty() && positions.Sequence.front() < fFirstSequence) positions.Sequence.pop_front();
+  while (!positions.Sequence.empty() && positions.Sequence.back() >= end) positions.Sequence.pop_back();
+}
+
+void TWorkItemsQueue::DropGaps() {
+  while (!fEntries.empty() && fEntries.front().Item == nullptr) {
+    fEntries.pop_front();
+    ++fFirstSequence;
+  }
+  while (!fEntries.empty() && fEntries.back().Item == nullptr) fEntries.pop_back();
+}
+
+IWorkItem* TWorkItemsQueue::RemoveAt(uint64_t sequence) {
+  TEntry* entry = EntryAt(sequence);
+  if (entry == nullptr) return nullptr;
+  IWorkItem* item = entry->Item;
+  entry->Item = nullptr;
+  --fCount;
+  Unindex(fByTag, entry->Tag);
+  Unindex(fByGroupTag, entry->GroupTag);
+  return item;
+}
+
+IWorkItem* TWorkItemsQueue::TakeEnd(bool first) {
+  TCriticalSectionLock lock(fLock);
+  DropGaps();
+  if (fEntries.empty()) return nullptr;
+  const TEntry entry = first ? fEntries.front() : fEntries.back();
+  if (first) {
+    fEntries.pop_front();
+    ++fFirstSequence;
+  } else {
+    fEntries.pop_back();
+  }
+  --fCount;
+  Unindex(fByTag, entry.Tag);
+  Unindex(fByGroupTag, entry.GroupTag);
+  DropGaps();
+  return entry.Item;
+}
+
+TComPtr<IWorkItem> TWorkItemsQueue::DequeueFirst() { return Adopt(TakeEnd(true)); }
+
+TComPtr<IWorkItem> TWorkItemsQueue::DequeueLast() { return Adopt(TakeEnd(false)); }
+
+int TWorkItemsQueue::Count() const {
+  TCriticalSectionLock lock(fLock);
+  return fCount;
+}
+
+std::vector<uint64_t> TWorkItemsQueue::Matching(TWorkTag tag, TWorkTag groupTag, TClass cls, bool firstOnly) const {
+  std::vector<uint64_t> found;
+  auto consider = [&](uint64_t sequence) {
+    const TEntry* entry = EntryAt(sequence);
+    if (entry == nullptr) return false;
+    if ((tag != 0 && entry->Tag != tag) || (groupTag != 0 && entry->GroupTag != groupTag)) return false;
+    if (cls != nullptr && !entry->Item->ClassType()->InheritsFrom(cls)) return false;
+    found.push_back(sequence);
+    return firstOnly;
+  };
+  // The narrower index when there is one; a class alone means every job.
+  const TIndex* index = tag != 0 ? &fByTag : (groupTag != 0 ? &fByGroupTag : nullptr);
+  if (index != nullptr) {
+    auto it = index->find(tag != 0 ? tag : groupTag);
+    if (it == index->end()) return found;
+    for (uint64_t sequence : it->second.Sequence)
+      if (consider(sequence)) break;
+  } else {
+    for (uint64_t sequence = fFirstSequence; sequence < fFirstSequence + fEntries.size(); ++sequence)
+      if (consider(sequence)) break;
+  }
+  return found;
 }
 
 std::vector<TComPtr<IWorkItem>> TWorkItemsQueue::ExtractItemsWithTag(TWorkTag aTag, TWorkTag aGroupTag,
                                                                      TClass aClass) {
   std::vector<TComPtr<IWorkItem>> removed;
-  TInterfaceListLock lock(fList);
-  if (!MayHold(aTag, aGroupTag)) return removed;
-  std::vector<IUnknown*> entries = fList.ExtractIf([&](IUnknown* entry) {
-    return WorkItemMatches(static_cast<IWorkItem*>(entry), aTag, aGroupTag, aClass);
-  });
-  removed.reserve(entries.size());
-  for (IUnknown* entry : entries) {
-    removed.push_back(Adopt(entry));
-    Uncounted(removed.back().Get());
-  }
+  TCriticalSectionLock lock(fLock);
+  const std::vector<uint64_t> matching = Matching(aTag, aGroupTag, aClass, false);
+  removed.reserve(matching.size());
+  for (uint64_t sequence : matching) removed.push_back(Adopt(RemoveAt(sequence)));
+  DropGaps();
+  return removed;
+}
+
+std::vector<TComPtr<IWorkItem>> TWorkItemsQueue::ExtractAll() {
+  std::vector<TComPtr<IWorkItem>> removed;
+  TCriticalSectionLock lock(fLock);
+  removed.reserve(static_cast<size_t>(fCount));
+  for (const TEntry& entry : fEntries)
+    if (entry.Item != nullptr) removed.push_back(Adopt(entry.Item));
+  fFirstSequence += fEntries.size();
+  fEntries.clear();
+  fCount = 0;
+  fByTag.clear();
+  fByGroupTag.clear();
   return removed;
 }
 
@@ -87,29 +164,8 @@ int TWorkItemsQueue::RemoveItemsWithTag(TWorkTag aTag, TWorkTag aGroupTag, TClas
 }
 
 bool TWorkItemsQueue::ContainsWorkItem(TWorkTag pTag, TWorkTag pGroupTag, TClass pClass) const {
-  TInterfaceListLock lock(fList);
-  if (!MayHold(pTag, pGroupTag)) return false;
-  for (int i = fList.Count() - 1; i >= 0; --i) {
-    TComPtr<IWorkItem> item = Adopt(fList.Get(i));
-    if (WorkItemMatches(item.Get(), pTag, pGroupTag, pClass)) return true;
-  }
-  return false;
-}
-
-TComPtr<IWorkItem> TWorkItemsQueue::Dequeued(IUnknown* entry) {
-  TComPtr<IWorkItem> item = Adopt(entry);
-  if (item) Uncounted(item.Get());
-  return item;
-}
-
-TComPtr<IWorkItem> TWorkItemsQueue::DequeueFirst() {
-  TInterfaceListLock lock(fList);
-  return Dequeued(fList.ExtractFirst());
-}
-
-TComPtr<IWorkItem> TWorkItemsQueue::DequeueLast() {
-  TInterfaceListLock lock(fList);
-  return Dequeued(fList.ExtractLast());
+  TCriticalSectionLock lock(fLock);
+  return !Matching(pTag, pGroupTag, pClass, true).empty();
 }
 
 }  // namespace ts

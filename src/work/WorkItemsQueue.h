@@ -1,16 +1,20 @@
 #pragma once
-// The jobs waiting for a worker, in arrival order. Every operation takes the
-// list's own lock; a dequeue takes and removes under one lock.
+// The jobs waiting for a worker, in arrival order, under a lock of the
+// queue's own; a dequeue takes and removes under one lock.
 //
-// Owners cancel their jobs by the thousand (every item of a control that
-// refills), mostly when none of theirs is queued any more: the queue counts
-// its jobs per tag and per group tag, so that such a cancel costs nothing,
-// and removes what matches in one pass over the queue.
+// Owners cancel their jobs by the thousand: a control that refills cancels
+// its group, then each of its items its own tag, often while their jobs are
+// still queued. So the queue finds a tag's or a group tag's jobs through an
+// index instead of walking the whole queue, and a removed job leaves a gap
+// that is dropped when an end of the queue reaches it: a cancel costs in
+// proportion to the jobs it matches, not to the length of the queue.
+#include <cstdint>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
 #include "toolkit/ComPtr.h"
-#include "toolkit/InterfaceList.h"
+#include "toolkit/CriticalSection.h"
 #include "work/WorkItem.h"
 
 namespace ts {
@@ -26,7 +30,7 @@ public:
   TWorkItemsQueue() = default;
   ~TWorkItemsQueue() override;
 
-  // A job's tags must not change while it is queued.
+  // Takes a reference. A job's tags must not change while it is queued.
   void Add(IWorkItem* item);
   // Both answer the number of jobs removed; the jobs are released after the
   // queue's lock.
@@ -39,24 +43,41 @@ public:
   bool ContainsWorkItem(TWorkTag pTag, TWorkTag pGroupTag, TClass pClass) const;
   TComPtr<IWorkItem> DequeueFirst();
   TComPtr<IWorkItem> DequeueLast();
-  int Count() const { return fList.Count(); }
-
-  // Holds the queue's lock across several operations (re-entrant).
-  void Lock() const { fList.Lock(); }
-  void Unlock() const { fList.Unlock(); }
+  int Count() const;
 
 private:
-  using TTagCounts = std::unordered_map<TWorkTag, int>;
-  static TComPtr<IWorkItem> Adopt(IUnknown* entry);
-  // Under the list's lock.
-  void Counted(IWorkItem* item);
-  void Uncounted(IWorkItem* item);
-  bool MayHold(TWorkTag tag, TWorkTag groupTag) const;
-  TComPtr<IWorkItem> Dequeued(IUnknown* entry);
+  // A queued job with its tags as they were when it came; Item is null once
+  // the job has been removed from the middle of the queue.
+  struct TEntry {
+    IWorkItem* Item;
+    TWorkTag Tag;
+    TWorkTag GroupTag;
+  };
+  // Where one tag's jobs are: their sequence numbers in arrival order
+  // (some may be gone already) and how many are still there.
+  struct TPositions {
+    std::deque<uint64_t> Sequence;
+    int Live = 0;
+  };
+  using TIndex = std::unordered_map<TWorkTag, TPositions>;
 
-  TInterfaceList fList;
-  TTagCounts fTagCounts;
-  TTagCounts fGroupTagCounts;
+  // All under fLock.
+  TEntry* EntryAt(uint64_t sequence);
+  const TEntry* EntryAt(uint64_t sequence) const;
+  // The sequence numbers of the live jobs that match, in queue order.
+  std::vector<uint64_t> Matching(TWorkTag tag, TWorkTag groupTag, TClass cls, bool firstOnly) const;
+  // Takes the job out of the middle of the queue; the caller gets its reference.
+  IWorkItem* RemoveAt(uint64_t sequence);
+  IWorkItem* TakeEnd(bool first);
+  void Unindex(TIndex& index, TWorkTag tag);
+  void DropGaps();
+
+  mutable TCriticalSection fLock;
+  std::deque<TEntry> fEntries;
+  uint64_t fFirstSequence = 0;  // the sequence number of fEntries.front()
+  int fCount = 0;
+  TIndex fByTag;
+  TIndex fByGroupTag;
 };
 
 }  // namespace ts

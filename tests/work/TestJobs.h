@@ -67,6 +67,8 @@ public:
     if (Raise) throw std::runtime_error("the job failed");
   }
 
+  int Number() const noexcept { return fNumber; }
+
   std::atomic<bool> fRunning{false};
   bool Raise = false;
 

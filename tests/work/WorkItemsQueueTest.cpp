@@ -1,6 +1,8 @@
 // The job base and the queue of waiting jobs.
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
 #include <thread>
 
 #include "work/TestJobs.h"
@@ -76,6 +78,79 @@ TEST(WorkItemsQueueTest, TagsAndGroupTagsAreFoundExactlyWhileTheirJobsAreQueued)
   queue.Add(new TTestJob(log, 8, 2, 100));
   EXPECT_TRUE(queue.ContainsWorkItem(2, 100, nullptr));
   EXPECT_EQ(queue.RemoveItemsWithTag(2, 0, TTestJob::StaticClass()), 1);
+}
+
+// The queue against a plain list that does the same by walking it, over a
+// long run of every operation with few tags, so that tags come and go, jobs
+// leave from both ends and from the middle, and positions are given out
+// again.
+TEST(WorkItemsQueueTest, AgreesWithAPlainListOverAnyRunOfOperations) {
+  struct TModel {
+    int Number;
+    TWorkTag Tag, Group;
+    bool Derived;
+  };
+  TJobLog log;
+  TWorkItemsQueue queue;
+  std::deque<TModel> model;
+  std::mt19937 random(1616);
+  auto matches = [](const TModel& m, TWorkTag tag, TWorkTag group, bool derivedOnly) {
+    return (tag == 0 || m.Tag == tag) && (group == 0 || m.Group == group) && (!derivedOnly || m.Derived);
+  };
+  int number = 0;
+  for (int step = 0; step < 20000; ++step) {
+    const TWorkTag tag = random() % 6, group = random() % 4;
+    const bool derivedOnly = random() % 5 == 0;
+    TClass cls = derivedOnly ? TDerivedTestJob::StaticClass() : (random() % 2 ? TTestJob::StaticClass() : nullptr);
+    switch (random() % 6) {
+      case 0:
+      case 1: {
+        const bool derived = random() % 3 == 0;
+        queue.Add(derived ? new TDerivedTestJob(log, number, tag, group) : new TTestJob(log, number, tag, group));
+        model.push_back({number++, tag, group, derived});
+        break;
+      }
+      case 2: {
+        const bool first = random() % 2 == 0;
+        TComPtr<IWorkItem> item = first ? queue.DequeueFirst() : queue.DequeueLast();
+        ASSERT_EQ(static_cast<bool>(item), !model.empty());
+        if (!item) break;
+        const TModel expected = first ? model.front() : model.back();
+        first ? model.pop_front() : model.pop_back();
+        ASSERT_EQ(static_cast<TTestJob*>(item.Get())->Number(), expected.Number) << "step " << step;
+        break;
+      }
+      case 3: {
+        if (tag == 0 && group == 0 && cls == nullptr) break;
+        std::vector<TComPtr<IWorkItem>> removed = queue.ExtractItemsWithTag(tag, group, cls);
+        std::vector<int> expected, got;
+        for (auto it = model.begin(); it != model.end();) {
+          if (matches(*it, tag, group, derivedOnly)) {
+            expected.push_back(it->Number);
+            it = model.erase(it);
+          } else {
+            ++it;
+          }
+        }
+        for (auto& item : removed) got.push_back(static_cast<TTestJob*>(item.Get())->Number());
+        ASSERT_EQ(got, expected) << "step " << step;
+        break;
+      }
+      case 4: {
+        bool expected = false;
+        for (const TModel& m : model) expected |= matches(m, tag, group, derivedOnly);
+        ASSERT_EQ(queue.ContainsWorkItem(tag, group, cls), expected) << "step " << step;
+        break;
+      }
+      default:
+        if (random() % 50 == 0) {
+          ASSERT_EQ(queue.Clear(), static_cast<int>(model.size()));
+          model.clear();
+        }
+        break;
+    }
+    ASSERT_EQ(queue.Count(), static_cast<int>(model.size())) << "step " << step;
+  }
 }
 
 // A job's last release may run any code, another thread's work on the queue
