@@ -24,9 +24,11 @@ public:
   // Takes a reference to the job; a job added while jobs are being
   // terminated is dropped.
   void AddWorkItem(IWorkItem* aWorkItem);
-  // Removes matching queued jobs (class by derivation) and tells matching
-  // running jobs to end (exact class); 0 or null filters match anything.
-  // Answers the number of jobs removed or told to end.
+  // Removes matching queued jobs (class by derivation; a removed job is
+  // marked terminated for whoever still holds it) and tells matching running
+  // jobs to end (exact class); 0 or null filters match anything. Answers the
+  // number of jobs removed or told to end. Once it has returned on the main
+  // thread, no job it matched delivers a result there.
   virtual int TerminateWorkItems(TWorkTag OnlyForTag = 0, TWorkTag OnlyForTagGroup = 0, TClass OnlyForClass = nullptr);
   bool ContainsWorkItem(TWorkTag pTag, TWorkTag pGroupTag, TClass pClass);
   void TerminateThreads(bool force) override;

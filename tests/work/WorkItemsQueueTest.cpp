@@ -164,14 +164,7 @@ public:
 
 protected:
   ~TReleaseProbe() override {
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-          auto* probe = static_cast<TReleaseProbe*>(parameter);
-          probe->fQueue.Count();
-          return 0;
-        },
-        this, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, &CountQueue, this, 0, nullptr);
     // Generous: the other thread only has to take a free lock. Held, it is
     // taken once the queue lets it go.
     if (WaitForSingleObject(thread, 30000) != WAIT_OBJECT_0) ++fBlocked;
@@ -179,6 +172,11 @@ protected:
   }
 
 private:
+  static DWORD WINAPI CountQueue(void* parameter) {
+    static_cast<TReleaseProbe*>(parameter)->fQueue.Count();
+    return 0;
+  }
+
   TWorkItemsQueue& fQueue;
   std::atomic<int>& fBlocked;
 };
