@@ -30,14 +30,17 @@ TThread::TThread() {
 
 TThread::~TThread() {
   if (fHandle == nullptr) return;
-  if (GetCurrentThreadId() != fThreadID) {
-    if (!fFinished.load() && !fKilled.load()) {
-      fTerminated.store(true);
-      if (fSuspended.exchange(false)) ResumeThread(fHandle);
-    }
-    WaitFor();
-  }
+  EndAndWait();
   CloseHandle(fHandle);
+}
+
+void TThread::EndAndWait() {
+  if (fHandle == nullptr || GetCurrentThreadId() == fThreadID) return;
+  if (!fFinished.load() && !fKilled.load()) {
+    fTerminated.store(true);
+    if (fSuspended.exchange(false)) ResumeThread(fHandle);
+  }
+  WaitFor();
 }
 
 DWORD WINAPI TThread::ThreadProc(void* parameter) {

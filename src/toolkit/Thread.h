@@ -55,6 +55,11 @@ public:
   void Synchronize(const TThreadMethod& method) { SynchronizeCall(method, this); }
 
 protected:
+  // Asks a running thread to end and waits for it; a thread that never
+  // started ends without running its body. The destructor does it, but only
+  // once the subclass's part is gone: a subclass whose body uses the
+  // subclass's own members calls it first in its own destructor.
+  void EndAndWait();
   virtual void Execute() = 0;
   // The end-of-thread hook: runs on the thread after Execute; fires OnTerminate.
   virtual void DoTerminate();

@@ -21,6 +21,8 @@ public:
   explicit TFunctionThread(std::function<void(TFunctionThread&)> body, std::atomic<bool>* destroyed = nullptr)
       : fBody(std::move(body)), fDestroyed(destroyed) {}
   ~TFunctionThread() override {
+    // The body is a member: the thread ends before it goes.
+    EndAndWait();
     if (fDestroyed) fDestroyed->store(true);
   }
   bool AskedToEnd() { return GetTerminated(); }
@@ -34,7 +36,7 @@ private:
 };
 
 // Waits without running queued main-thread calls.
-bool WaitWithoutPumping(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+bool WaitWithoutPumping(const std::function<bool()>& condition, DWORD timeoutMs = 30000) {
   const ULONGLONG start = GetTickCount64();
   while (!condition()) {
     if (GetTickCount64() - start > timeoutMs) return false;
