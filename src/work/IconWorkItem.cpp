@@ -48,16 +48,11 @@ void TIconWorkItem::PerformWork() {
 
 void TIconWorkItem::Terminate() {
   TBasicWorkItem::Terminate();
-  // Viewers count no references and die after cancelling their jobs; a job
-  // that lives on (running, or waiting to be released) must not call them,
-  // not even to release this reference. The viewer is the caller here, alive.
-  fIconViewer.Reset();
+  fIconViewer.Release();
 }
 
 void TIconWorkItem::DeliverResult() {
-  // Released here on the main thread, where the viewer is known to be alive,
-  // rather than wherever the job is destroyed.
-  TComPtr<IIconViewer> viewer = std::move(fIconViewer);
+  TComPtr<IIconViewer> viewer = fIconViewer.Take();
   // The plain flag: the main thread must never wait on a paused job.
   if (TerminatedFlag().load() || !viewer) return;
   viewer->IconReady(fIconIndex, fIconType, fTag);

@@ -21,7 +21,7 @@ public:
                 TWorkTag aGroupTag);
 
   void PerformWork() override;
-  // Also lets go of the viewer: it may be gone right after it cancels.
+  // Also gives up the viewer.
   void Terminate() override;
   int GetIconIndex() const noexcept { return fIconIndex; }
 
@@ -32,7 +32,7 @@ private:
   std::wstring fPath;
   int fIconIndex = -1;
   TPidl fAbsoluteItemIdList;
-  TComPtr<IIconViewer> fIconViewer;
+  TViewerReference<IIconViewer> fIconViewer;
   TNsIconType fIconType;
 };
 

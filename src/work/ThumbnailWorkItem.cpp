@@ -31,16 +31,11 @@ void TThumbnailWorkItem::PerformWork() {
 
 void TThumbnailWorkItem::Terminate() {
   TBasicWorkItem::Terminate();
-  // Viewers count no references and die right after cancelling their jobs;
-  // a job that lives on must not call them, not even to release this
-  // reference. The viewer is the caller here, and alive.
-  fThumbnailViewer.Reset();
+  fThumbnailViewer.Release();
 }
 
 void TThumbnailWorkItem::DeliverResult() {
-  // Released here on the main thread, where the viewer is alive, rather than
-  // wherever the job happens to be destroyed.
-  TComPtr<IThumbnailViewer> viewer = std::move(fThumbnailViewer);
+  TComPtr<IThumbnailViewer> viewer = fThumbnailViewer.Take();
   if (TerminatedFlag().load() || !viewer) {
     fBitmap.reset();
     return;

@@ -20,7 +20,7 @@ public:
                      int aIndex, TWorkTag aTag, TWorkTag aGroupTag, bool pIconInstead);
 
   void PerformWork() override;
-  // Also lets go of the viewer: it may be gone right after it cancels.
+  // Also gives up the viewer.
   void Terminate() override;
   const TBitmap* GetBitmap() const noexcept { return fBitmap.get(); }
 
@@ -32,7 +32,7 @@ private:
   int fHeight;
   std::unique_ptr<TBitmap> fBitmap;
   TPidl fAbsoluteItemIdList;
-  TComPtr<IThumbnailViewer> fThumbnailViewer;
+  TViewerReference<IThumbnailViewer> fThumbnailViewer;
   int fIndex;
   bool fIconInstead;
 };

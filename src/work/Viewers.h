@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <atomic>
 #include <cstdint>
 
+#include "toolkit/ComPtr.h"
 #include "toolkit/Graphics.h"
 #include "work/WorkItem.h"
 
@@ -33,6 +35,32 @@ struct IThumbnailViewer : public IUnknown {
 
 struct ICheckBoxViewer : public IUnknown {
   virtual void CheckStateReady(IWorkItem* WorkItem) = 0;
+};
+
+// A job's reference to the viewer that asked for it. Controls count no
+// references and may be gone once they have cancelled their jobs, so the job
+// gives the viewer up on the owner's side and never later: when it hands the
+// result over (on the main thread) or when it is terminated (by the owner's
+// cancel, while the owner lives). A cancelled job never calls its viewer
+// again, not even to release it.
+template <typename T>
+class TViewerReference {
+public:
+  explicit TViewerReference(T* viewer) noexcept : fViewer(viewer) {
+    if (viewer != nullptr) viewer->AddRef();
+  }
+  ~TViewerReference() { Release(); }
+  TViewerReference(const TViewerReference&) = delete;
+  TViewerReference& operator=(const TViewerReference&) = delete;
+
+  // Takes the viewer out; null when it was given up already.
+  TComPtr<T> Take() noexcept { return TComPtr<T>::Attach(fViewer.exchange(nullptr)); }
+  void Release() noexcept {
+    if (T* viewer = fViewer.exchange(nullptr)) viewer->Release();
+  }
+
+private:
+  std::atomic<T*> fViewer;
 };
 
 }  // namespace ts

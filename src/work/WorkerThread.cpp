@@ -64,12 +64,18 @@ HRESULT TWorkerThread::InitializeCOM() {
   return CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
-bool TWorkerThread::TerminateWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) {
+TComPtr<IWorkItem> TWorkerThread::WorkItemToTerminate(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) const {
   TComPtr<IWorkItem> item = GetWorkItem();
+  if (!item) return nullptr;
+  if (aTag != 0 && item->GetTag() != aTag) return nullptr;
+  if (aGroupTag != 0 && item->GetGroupTag() != aGroupTag) return nullptr;
+  if (aClass != nullptr && item->ClassType() != aClass) return nullptr;
+  return item;
+}
+
+bool TWorkerThread::TerminateWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) {
+  TComPtr<IWorkItem> item = WorkItemToTerminate(aTag, aGroupTag, aClass);
   if (!item) return false;
-  if (aTag != 0 && item->GetTag() != aTag) return false;
-  if (aGroupTag != 0 && item->GetGroupTag() != aGroupTag) return false;
-  if (aClass != nullptr && item->ClassType() != aClass) return false;
   item->Terminate();
   Start();
   return true;
@@ -101,15 +107,19 @@ void TWorkerThread::Execute() {
     TComPtr<IWorkItem> item = pool->GetNextWorkItem(this);
     if (!item) continue;
     // The bookkeeping runs whatever the job does; an exception that escapes
-    // the job then ends this thread.
+    // the job then ends this thread. The worker lets go of the job before it
+    // is counted as finished: once no work is left, no job is still on its
+    // way to being freed on a worker.
     struct TBookkeeping {
       TWorkerThread* Thread;
       TWorkerThreadPool* Pool;
+      TComPtr<IWorkItem>& Item;
       ~TBookkeeping() {
         Thread->SetWorkItem(nullptr);
+        Item.Reset();
         Pool->WorkItemFinished(Thread);
       }
-    } bookkeeping{this, pool};
+    } bookkeeping{this, pool, item};
     item->PerformWork();
     if (TWorkDoneHandler handler = item->GetWorkDoneHandler()) Synchronize(handler);
   }

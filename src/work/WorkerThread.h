@@ -24,6 +24,9 @@ public:
   // Tells the current job to end when it matches (exact class); answers
   // whether it did.
   bool TerminateWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass);
+  // The current job when it matches as TerminateWorkItem matches; null
+  // otherwise.
+  TComPtr<IWorkItem> WorkItemToTerminate(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass) const;
   // Whether the current job matches (class by derivation).
   bool RunsWorkItem(TWorkTag aTag, TWorkTag aGroupTag, TClass aClass);
   // A counted reference to the current job, or null between jobs.

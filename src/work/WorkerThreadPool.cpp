@@ -154,15 +154,16 @@ int TWorkerThreadPool::TerminateWorkItems(TWorkTag OnlyForTag, TWorkTag OnlyForT
   } clearTerminating{fIsTerminating};
 
   const bool filtered = OnlyForTag != 0 || OnlyForTagGroup != 0 || OnlyForClass != nullptr;
-  // Released last, after every lock: a job's final release may run any code.
+  // Told to end and released after every lock: ending a job gives up what
+  // it holds of its owner's, and a job's final release may run any code.
   std::vector<TComPtr<IWorkItem>> removed;
-  int n = 0;
+  std::vector<TComPtr<IWorkItem>> running;
   bool allDone = false;
   {
     TCriticalSectionLock dispatch(fDispatchLock);
     removed = filtered ? fWorkerItemsQueue.ExtractItemsWithTag(OnlyForTag, OnlyForTagGroup, OnlyForClass)
                        : fWorkerItemsQueue.ExtractAll();
-    n = static_cast<int>(removed.size());
+    const int n = static_cast<int>(removed.size());
     if (n > 0) {
       fTerminated.store(true);
       allDone = fWorkItemsCount.fetch_sub(n) - n == 0;
@@ -170,15 +171,22 @@ int TWorkerThreadPool::TerminateWorkItems(TWorkTag OnlyForTag, TWorkTag OnlyForT
     TCriticalSectionLock lock(fLock);
     for (int i = GetCount() - 1; i >= 0; --i) {
       auto* worker = static_cast<TWorkerThread*>(Thread(i));
-      if (worker->TerminateWorkItem(OnlyForTag, OnlyForTagGroup, OnlyForClass)) ++n;
+      if (TComPtr<IWorkItem> item = worker->WorkItemToTerminate(OnlyForTag, OnlyForTagGroup, OnlyForClass)) {
+        // Started (when suspended) while it is surely in the list.
+        worker->Start();
+        running.push_back(std::move(item));
+      }
     }
   }
+  // The jobs are in hand: whatever the workers do now, none of them can
+  // deliver before this thread (the main thread) runs their handlers.
+  for (const TComPtr<IWorkItem>& item : running) item->Terminate();
   // A removed job is a terminated one, for whoever still holds it.
   for (const TComPtr<IWorkItem>& item : removed) item->Terminate();
   // No running job is left to report the drop to zero: it is reported here,
   // on this thread, while jobs added meanwhile are still dropped.
   if (allDone) DoAllWorkItemsDone();
-  return n;
+  return static_cast<int>(removed.size() + running.size());
 }
 
 bool TWorkerThreadPool::ContainsWorkItem(TWorkTag pTag, TWorkTag pGroupTag, TClass pClass) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -70,8 +72,57 @@ public:
   }
 };
 
+// A viewer that lives on after its owner has "died", so that any call it
+// gets afterwards (a result, or only a release) is counted instead of
+// crashing: the owner cancels its jobs, then dies.
+class TMortalViewer : public IIconViewer, public IThumbnailViewer {
+public:
+  std::atomic<bool> Dead{false};
+  std::atomic<int> CallsAfterDeath{0};
+  std::atomic<int> Results{0};
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    Called();
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    Called();
+    return 1;
+  }
+  ULONG STDMETHODCALLTYPE Release() override {
+    Called();
+    return 1;
+  }
+  void IconReady(int, TNsIconType, TWorkTag) override {
+    Called();
+    ++Results;
+  }
+  void ThumbnailReady(TBitmap* Bitmap, int, TWorkTag) override {
+    Called();
+    ++Results;
+    delete Bitmap;
+  }
+
+private:
+  void Called() {
+    if (Dead) ++CallsAfterDeath;
+  }
+};
+
+// Waits without running the calls queued for the main thread.
+bool WaitWithoutPumping(const std::function<bool()>& condition) {
+  const ULONGLONG start = GetTickCount64();
+  while (!condition()) {
+    if (GetTickCount64() - start > 30000) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
 bool WaitForPool() {
-  return PumpMessagesUntil([] { return !GlobalWorkerPool()->WorkActive(); }, 30000);
+  return PumpMessagesUntil([] { return !GlobalWorkerPool()->WorkActive() && PendingSynchronizeCount() == 0; },
+                           30000);
 }
 
 TEST(IconWorkItemTest, IconsOpenedIconsAndOverlaysReachTheViewerOnTheMainThread) {
@@ -141,6 +192,48 @@ TEST(ThumbnailWorkItemTest, TheViewerTakesTheBitmapUnlessTheJobWasTerminated) {
   EXPECT_EQ(viewer.Thumbnails[0].Bitmap->GetWidth(), 48);
   EXPECT_EQ(cancelled->GetBitmap(), nullptr);  // freed, not delivered
   EXPECT_FALSE(viewer.ReleasedOffMainThread);
+}
+
+// The hardest moment: the job has run and its worker waits for the main
+// thread to take the result when the owner cancels and dies. The job calls
+// its viewer no more, not even to let go of it on the worker afterwards.
+TEST(ViewerLifetimeTest, AViewerThatCancelledAndDiedIsNeverCalledAgain) {
+  TTempFolder temp;
+  const std::wstring file = temp.MakeFile(L"picture.txt", "x");
+  TPidl list(PathToItemIdList(nullptr, file));
+  TWorkerThreadPool* pool = GlobalWorkerPool();
+  for (int kind = 0; kind < 2; ++kind) {
+    auto viewer = std::make_unique<TMortalViewer>();
+    if (kind == 0)
+      pool->AddWorkItem(new TIconWorkItem(file, itNormal, viewer.get(), 1, 500));
+    else
+      pool->AddWorkItem(new TThumbnailWorkItem(list.Get(), 32, 32, viewer.get(), 0, 1, 500, true));
+    ASSERT_TRUE(WaitWithoutPumping([] { return PendingSynchronizeCount() > 0; }));
+    EXPECT_EQ(pool->TerminateWorkItems(0, 500), 1);
+    viewer->Dead = true;
+    ASSERT_TRUE(WaitForPool());
+    EXPECT_EQ(viewer->CallsAfterDeath, 0) << (kind == 0 ? "icon" : "thumbnail");
+    EXPECT_EQ(viewer->Results, 0);
+  }
+}
+
+// Many owners at once, their jobs queued, running and done.
+TEST(ViewerLifetimeTest, ViewersThatCancelWhileTheirJobsRunAreNeverCalledAfterwards) {
+  TTempFolder temp;
+  const std::wstring file = temp.MakeFile(L"letter.txt", "x");
+  TWorkerThreadPool* pool = GlobalWorkerPool();
+  std::vector<std::unique_ptr<TMortalViewer>> viewers;
+  for (int round = 0; round < 20; ++round) {
+    viewers.push_back(std::make_unique<TMortalViewer>());
+    TMortalViewer* viewer = viewers.back().get();
+    const TWorkTag group = 1000 + round;
+    for (int i = 0; i < 100; ++i) pool->AddWorkItem(new TIconWorkItem(file, itNormal, viewer, i + 1, group));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return viewer->Results > 0; }, 30000));
+    pool->TerminateWorkItems(0, group);
+    viewer->Dead = true;
+  }
+  ASSERT_TRUE(WaitForPool());
+  for (const auto& viewer : viewers) EXPECT_EQ(viewer->CallsAfterDeath, 0);
 }
 
 class FolderSizeTest : public ::testing::Test {
