@@ -116,14 +116,18 @@ TEST(ThreadTest, RunsOnlyAfterStartAndANeverStartedThreadEndsWithoutRunning) {
 }
 
 TEST(ThreadTest, TerminateIsSeenByTheBodyAndTheDestructorWaits) {
+  std::atomic<bool> entered{false};
   std::atomic<bool> left{false};
   {
     TFunctionThread thread([&](TFunctionThread& self) {
+      entered = true;
       while (!self.AskedToEnd()) Sleep(1);
       left = true;
     });
     thread.Start();
-    Sleep(10);
+    // Asked to end before its body began, a thread skips its body: wait
+    // until it is inside.
+    ASSERT_TRUE(WaitWithoutPumping([&] { return entered.load(); }));
     EXPECT_FALSE(left);
   }
   EXPECT_TRUE(left);

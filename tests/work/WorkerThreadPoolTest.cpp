@@ -101,6 +101,18 @@ TEST(WorkerThreadPoolTest, JobsStartInTheOrderAddedAndDeliverOnTheMainThread) {
   for (DWORD id : held.Log.DeliveryThreads) EXPECT_EQ(id, MainThreadID());
 }
 
+// When no work is left, no job the pool ran is still held by a worker: an
+// owner that goes then is never reached by a job being freed.
+TEST(WorkerThreadPoolTest, WhenTheWorkIsDoneEveryJobIsReleased) {
+  TControlledPool controlled;
+  TJobLog log;
+  for (int round = 1; round <= 5; ++round) {
+    for (int i = 0; i < 100; ++i) AddJob(*controlled.Pool, log, i);
+    ASSERT_TRUE(WaitAllDone(*controlled.Pool));
+    EXPECT_EQ(log.Destroyed, 100 * round);
+  }
+}
+
 TEST(WorkerThreadPoolTest, WithLifoTheNewestJobStartsFirst) {
   THeldPool held(true);
   for (int i = 1; i <= 5; ++i) AddJob(*held.Pool, held.Log, i);
