@@ -28,17 +28,11 @@ void TCheckBoxWorkItem::PerformWork() {
 
 void TCheckBoxWorkItem::Terminate() {
   TBasicWorkItem::Terminate();
-  // Viewers count no references and die right after cancelling their jobs;
-  // a job that lives on (running, or waiting to be released on a worker)
-  // must not call them, not even to release this reference. The viewer is
-  // the caller here, and alive.
-  fCheckBoxViewer.Reset();
+  fCheckBoxViewer.Release();
 }
 
 void TCheckBoxWorkItem::DeliverResult() {
-  // Released here on the main thread, where the viewer is alive, rather than
-  // wherever the job happens to be destroyed.
-  TComPtr<ICheckBoxViewer> viewer = std::move(fCheckBoxViewer);
+  TComPtr<ICheckBoxViewer> viewer = fCheckBoxViewer.Take();
   // The plain flag: the main thread must never wait on a paused job.
   if (TerminatedFlag().load() || !fAnswered || !viewer) return;
   viewer->CheckStateReady(this);

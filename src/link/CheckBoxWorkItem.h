@@ -24,7 +24,7 @@ public:
                     TWorkTag aTag, TWorkTag aGroupTag);
 
   void PerformWork() override;
-  // Also lets go of the viewer: it may be gone right after it cancels.
+  // Also gives up the viewer.
   void Terminate() override;
 
   TNsSelectionState GetCheckState() const noexcept { return fSelectionState; }
@@ -43,7 +43,7 @@ private:
   bool fIsSubItemOf = false;
   TNsSelectionState fSelectionState = ssUnused;
   TNsSelectionList* fSelectionList;
-  TComPtr<ICheckBoxViewer> fCheckBoxViewer;
+  TViewerReference<ICheckBoxViewer> fCheckBoxViewer;
   std::shared_ptr<TNsSelectionListLifetime> fListLifetime;
   bool fAnswered = false;
 };
