@@ -281,10 +281,10 @@ TWinControl* TWinControl::FromHandle(HWND window) {
 }
 
 HWND TWinControl::GetHandle() {
-  if (fHandle == nullptr) {
-    if (fParent != nullptr) fParent->HandleNeeded();
-    CreateWnd();
-  }
+  if (fHandle == nullptr && fParent != nullptr) fParent->HandleNeeded();
+  // Making the parent's window makes its children's too: this one may have
+  // one by now, and a second would be left behind, unpainted.
+  if (fHandle == nullptr) CreateWnd();
   return fHandle;
 }
 

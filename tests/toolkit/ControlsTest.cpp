@@ -62,6 +62,28 @@ TEST_F(ControlsTest, RecreatingAWindowKeepsTheControlsStateAndCallsTheHooks) {
   EXPECT_EQ(TWinControl::FromHandle(list->GetHandle()), list);
 }
 
+TEST(WindowHandlesTest, AChildAskedFirstGetsOneWindowWithItsParents) {
+  TForm form{nullptr};
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  auto* list = new TListBox(&form);
+  list->SetParent(panel);
+  // Neither the form nor the panel has a window yet: the list's asks for both.
+  HWND window = list->GetHandle();
+  int panelChildren = 0;
+  EnumChildWindows(
+      panel->GetHandle(),
+      [](HWND, LPARAM count) -> BOOL {
+        ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&panelChildren));
+  EXPECT_EQ(panelChildren, 1);
+  EXPECT_EQ(GetParent(window), panel->GetHandle());
+  EXPECT_EQ(GetWindow(form.GetHandle(), GW_CHILD), panel->GetHandle());
+  EXPECT_EQ(GetWindow(panel->GetHandle(), GW_HWNDNEXT), nullptr);
+}
+
 TEST_F(ControlsTest, AlignedChildrenFillTheClientAreaInOrder) {
   auto* top = new TPanel(&form);
   top->SetHeight(30);
