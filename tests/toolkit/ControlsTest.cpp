@@ -62,6 +62,11 @@ TEST_F(ControlsTest, RecreatingAWindowKeepsTheControlsStateAndCallsTheHooks) {
   EXPECT_EQ(TWinControl::FromHandle(list->GetHandle()), list);
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 TEST(WindowHandlesTest, AChildAskedFirstGetsOneWindowWithItsParents) {
   TForm form{nullptr};
   auto* panel = new TPanel(&form);
@@ -71,13 +76,7 @@ TEST(WindowHandlesTest, AChildAskedFirstGetsOneWindowWithItsParents) {
   // Neither the form nor the panel has a window yet: the list's asks for both.
   HWND window = list->GetHandle();
   int panelChildren = 0;
-  EnumChildWindows(
-      panel->GetHandle(),
-      [](HWND, LPARAM count) -> BOOL {
-        ++*reinterpret_cast<int*>(count);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&panelChildren));
+  EnumChildWindows(panel->GetHandle(), CountWindow, reinterpret_cast<LPARAM>(&panelChildren));
   EXPECT_EQ(panelChildren, 1);
   EXPECT_EQ(GetParent(window), panel->GetHandle());
   EXPECT_EQ(GetWindow(form.GetHandle(), GW_CHILD), panel->GetHandle());
