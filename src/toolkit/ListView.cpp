@@ -581,6 +581,10 @@ bool TCustomListView::CustomDrawItem(TListItem* item, TCustomDrawState state) {
   return defaultDraw;
 }
 
+void TCustomListView::ColClick(int column) {
+  if (OnColumnClick) OnColumnClick(this, column);
+}
+
 TItemChange TCustomListView::ChangeOf(UINT mask) {
   if (mask & LVIF_TEXT) return ctText;
   if (mask & LVIF_IMAGE) return ctImage;
@@ -650,7 +654,7 @@ LRESULT TCustomListView::HandleNotify(NMHDR* header) {
       return 0;
     }
     case LVN_COLUMNCLICK:
-      if (OnColumnClick) OnColumnClick(this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      ColClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       return 0;
     case LVN_GETINFOTIPW: {
       auto* info = reinterpret_cast<NMLVGETINFOTIPW*>(header);

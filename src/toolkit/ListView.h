@@ -169,7 +169,7 @@ public:
   TListItems& GetItems() noexcept { return fItems; }
   TListColumns& GetColumns() noexcept { return fColumns; }
   TViewStyle GetViewStyle() const noexcept { return fViewStyle; }
-  void SetViewStyle(TViewStyle value);
+  virtual void SetViewStyle(TViewStyle value);
   bool GetMultiSelect() const noexcept { return fMultiSelect; }
   void SetMultiSelect(bool value);
   bool GetRowSelect() const noexcept { return fRowSelect; }
@@ -243,6 +243,8 @@ protected:
   virtual void Delete(TListItem* item);
   virtual void InsertItem(TListItem* item);
   virtual bool CustomDrawItem(TListItem* item, TCustomDrawState state);
+  // A click on a column's header; fires OnColumnClick.
+  virtual void ColClick(int column);
   bool Updating() const noexcept { return fItems.fUpdate.Active(); }
 
 private:
