@@ -4,6 +4,8 @@
 #include "controls/ShellShowOptions.h"
 #include "shell/FakeNamespace.h"
 #include "shell/NsBrowser.h"
+#include "shell/ShellGlobals.h"
+#include "shell/SpecialFolders.h"
 
 namespace ts::test {
 namespace {
@@ -76,6 +78,38 @@ TEST_F(ShellShowOptionsTest, WithoutTheRecycleBinHiddenRecyclFoldersGoToo) {
 
 TEST_F(ShellShowOptionsTest, WithoutFilesOnlyFoldersStay) {
   EXPECT_EQ(Shown(*drive, kAll - TNsShellShowOptions{soShowFiles}), (Names{L"Data", L"Recycler", L"recycled"}));
+}
+
+// On the platform's own namespace, inside a special-folder cache scope as the
+// controls filter a folder, the filter's answers stay those of the uncached
+// special-folder lookup.
+TEST(ShellShowOptionsPlatformTest, AgreesWithTheSpecialFolderLookupForTheDesktopAndTheNetworkShortcuts) {
+  const TNsShellShowOptions hiding = TNsShellShowOptions{soShowHidden, soShowFiles};
+  TPidl nethood(GetSpecialFolderItemIdList(SF_NETHOOD));
+  std::vector<TPidl> folders;
+  folders.emplace_back(CopyItemIdList(DesktopItemIdList));
+  if (nethood) folders.emplace_back(TruncateItemIdList(nethood.Get(), GetItemIdCount(nethood.Get()) - 1));
+  int filtered = 0;
+  for (int round = 0; round < 2; ++round) {
+    for (const TPidl& folder : folders) {
+      TNsBrowser browser(nullptr);
+      browser.SetFolderIdList(folder.Get());
+      while (browser.Next()) {
+        bool shown;
+        {
+          TSpecialFolderCache cache;
+          shown = ItemMatchesShowOptions(browser, hiding);
+          EXPECT_EQ(ItemMatchesShowOptions(browser, hiding), shown);  // answered from the cache
+        }
+        const TNsShellFolder kind = GetSpecialFolderOfItemIdList(browser.GetAbsoluteItemIdList(),
+                                                                 {SF_BITBUCKET, SF_NETHOOD, SF_NETWORK});
+        const bool special = kind == SF_BITBUCKET || kind == SF_NETHOOD || kind == SF_NETWORK;
+        EXPECT_EQ(shown, !special) << browser.GetShellObjectName(true);
+        filtered += special;
+      }
+    }
+  }
+  EXPECT_GE(filtered, 2);  // the recycle bin on the desktop, each round
 }
 
 TEST(ShellShowOptionSetTest, IsStoredInSixteenBitsByOrdinal) {
