@@ -232,8 +232,20 @@ public:
     *object = nullptr;
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    ++fSpace.Counters.CompareIDs;
+    fSpace.Counters.LastCompareColumn = column;
     if (fSpace.CompareIDsFails) return fSpace.CompareIDsAnswer;
+    if (fItem.ComparesByColumnText) {
+      const TFakeItem* itemA = fSpace.Resolve(fItem, a);
+      const TFakeItem* itemB = fSpace.Resolve(fItem, b);
+      const size_t index = static_cast<size_t>(column & SHCIDS_COLUMNMASK);
+      if (itemA != nullptr && itemB != nullptr && itemA != itemB) {
+        const std::wstring textA = index < itemA->ColumnTexts.size() ? itemA->ColumnTexts[index] : std::wstring();
+        const std::wstring textB = index < itemB->ColumnTexts.size() ? itemB->ColumnTexts[index] : std::wstring();
+        if (textA != textB) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, textA < textB ? 0xFFFF : 1);
+      }
+    }
     // Item by item, by number.
     while (a != nullptr && b != nullptr && a->mkid.cb != 0 && b->mkid.cb != 0) {
       const uint32_t idA = TFakeNamespace::FirstId(a), idB = TFakeNamespace::FirstId(b);

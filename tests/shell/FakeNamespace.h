@@ -44,6 +44,9 @@ struct TFakeItem {
   bool OffersDetails = false;
   bool DetailsFail = false;
   ULONG DefaultSortColumn = 0;
+  // CompareIDs orders children by their text in the column asked for (then
+  // by number), instead of by number alone.
+  bool ComparesByColumnText = false;
   std::vector<std::wstring> ColumnTexts;  // this item's text per column
   // As a folder: whether it offers IShellIconOverlay. As an item: the
   // 1-based overlay index that source answers; 0 or less makes it fail.
@@ -58,6 +61,8 @@ struct TFakeCounters {
   int GetAttributesOf = 0;
   int SpecialFolderLookups = 0;
   int CreateViewObject = 0;
+  int CompareIDs = 0;
+  LPARAM LastCompareColumn = -1;
   UINT LastUIObjectCount = 0;
   // The folder the last UI object was asked of, and the items it was asked
   // for (0 for an item that folder does not hold).
