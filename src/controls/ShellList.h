@@ -1,0 +1,365 @@
+#pragma once
+// The shell list view: the items of one shell folder (a file-system folder or
+// a virtual one such as the drives, the desktop or the recycle bin) in the
+// four list-view styles, with the folder's own columns and sort, kept on the
+// pane's folder through a shell link.
+//
+// TNsBaseShellListView is what every shell list offers its link and its
+// jobs; TNsShellList adds the browser, navigation and history, filling,
+// columns and sorting (ShellListColumns.cpp) and selection by name.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "controls/ShellItemFlags.h"
+#include "controls/ShellListItem.h"
+#include "controls/ShellOperations.h"
+#include "controls/ShellShowOptions.h"
+#include "link/NsSelectionState.h"
+#include "link/NsShellControl.h"
+#include "notify/NotificationEvent.h"
+#include "shell/ItemIdList.h"
+#include "shell/NsBrowser.h"
+#include "shell/SpecialFolders.h"
+#include "toolkit/ListView.h"
+#include "work/Viewers.h"
+
+namespace ts {
+
+class TNsShellLink;
+class TNsShellChangeNotifier;
+class TNsSystemImageList;
+class TPidlHistory;
+class TPopupMenu;
+class TTimer;
+
+using TOnCheckStateChanged =
+    std::function<void(TObject* Sender, int ItemIndex, const std::wstring& Path, TNsSelectionState CheckState)>;
+using TOnAddItem = std::function<void(TObject* Sender, TNsShellListItem* Item, bool& CanAdd)>;
+using TOnThumbnailUpdated = std::function<void(TObject* Sender, int ImageIndex, TBitmap* ThumbnailBitmap)>;
+
+enum TNsBackgroundImageStyle : uint8_t { bisLeftTop, bisRightBottom, bisTiled };
+
+// The base every shell list derives from. It answers its link through
+// INsShellControl and check-state jobs through ICheckBoxViewer, without
+// counting references: the owner frees the control, never a reference.
+class TNsBaseShellListView : public TCustomListView, public ICheckBoxViewer, public INsShellControl {
+  TS_CLASS(TNsBaseShellListView, TCustomListView)
+
+public:
+  explicit TNsBaseShellListView(TComponent* AOwner);
+  ~TNsBaseShellListView() override;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  // INsShellControl
+  void SetShellLink(TNsShellLink* value) override;
+  TNsShellLink* GetShellLink() override { return fShellLink; }
+  void PathChanged(PCItemIDList PIDL) override = 0;
+  void FileChanged(PCItemIDList FolderPIDL, PCItemIDList FilePIDL) override = 0;
+  // Selects every item and takes the focus.
+  void SelectAll() override;
+  void FullRefresh() override = 0;
+  void SmartRefresh() override = 0;
+  bool GoUp() override { return false; }
+
+  // ICheckBoxViewer: check states arrive with the check boxes of the list.
+  void CheckStateReady(IWorkItem* WorkItem) override;
+
+  // Gives an item what it shows once it is drawn: here only the mark that it
+  // was filled.
+  virtual void FillItem(TNsCheckableListItem* Item);
+
+  bool GetUseSystemFont() const noexcept { return fUseSystemFont; }
+  void SetUseSystemFont(bool value);
+  int GetAutoSizeColumn() const noexcept { return fAutoSizeColumn; }
+  void SetAutoSizeColumn(int value);
+  bool GetCheckboxes() const noexcept { return fCheckBoxes; }
+  virtual void SetCheckboxes(bool value);
+  // The thumbnails of thumbnail mode, owned: 32 bits per pixel, no mask.
+  TCustomImageList* GetThumbNailImages() const noexcept { return fThumbNailImages.get(); }
+
+  // The column AutoSizeColumn names is stretched so that the columns fill the
+  // client width, never narrower than 80 pixels.
+  void AdjustAutoSizeColumn();
+
+  TOnCheckStateChanged OnCheckStateChanged;
+  // OnGetImageIndex (inherited) is called after the list's own handling.
+
+protected:
+  void Loaded() override;
+  void Resize() override;
+  // The list view asks for an item's image when it first draws it: an item
+  // not filled yet, or without an image, is filled first.
+  void GetImageIndex(TListItem* item) override;
+  virtual void ItemImageRequested(TListItem* item);
+  void ApplyUseSystemFont();
+
+  TNsShellLink* fShellLink = nullptr;
+  bool fUseSystemFont = true;
+  int fAutoSizeColumn = -1;
+  bool fCheckBoxes = false;
+  std::unique_ptr<TCustomImageList> fThumbNailImages;
+  bool fThumbnails = false;
+};
+
+// The file list of a pane.
+class TNsShellList : public TNsBaseShellListView {
+  TS_CLASS(TNsShellList, TNsBaseShellListView)
+
+public:
+  // Tags of the list's jobs: the item as tag, the list as group tag.
+  static TWorkTag TagOf(const void* object) noexcept { return reinterpret_cast<TWorkTag>(object); }
+
+  explicit TNsShellList(TComponent* AOwner);
+  ~TNsShellList() override;
+
+  // INsShellControl
+  void PathChanged(PCItemIDList PIDL) override;
+  void FileChanged(PCItemIDList FolderPIDL, PCItemIDList FilePIDL) override;
+  void FullRefresh() override;
+  void SmartRefresh() override;
+  // Goes to the parent folder and selects the folder it came from.
+  bool GoUp() override;
+
+  void FillItem(TNsCheckableListItem* Item) override;
+
+  // Navigation.
+  std::wstring GetPath();
+  void SetPath(const std::wstring& value);
+  // Stored with the form only while SpecialFolder reads SF_FILESYSTEMFOLDER.
+  bool IsPathStored() { return GetSpecialFolder() == SF_FILESYSTEMFOLDER; }
+  TNsShellFolder GetSpecialFolder();
+  void SetSpecialFolder(TNsShellFolder value);
+  // The folder's absolute list, computed once per fill and kept; lent.
+  PCItemIDList GetFolderIdList();
+  void SetFolderIdList(PCItemIDList value);
+  // Delta < 1 goes back |Delta| entries, else forward Delta entries.
+  void MoveInHistory(int Delta);
+  bool IsMovePossible(int Delta) const;
+  TPidlHistory* GetHistory() const noexcept { return fHistory.get(); }
+
+  // Published properties.
+  bool GetAutomaticRefresh() const noexcept { return fAutomaticRefresh; }
+  void SetAutomaticRefresh(bool value);
+  bool GetDetails() const noexcept { return fDetails; }
+  void SetDetails(bool value);
+  bool GetFileSystemOnly() const { return fNsBrowser->GetFileSystemOnly(); }
+  void SetFileSystemOnly(bool value);
+  std::wstring GetFilter() const { return fNsBrowser->GetFilter(); }
+  void SetFilter(const std::wstring& value);
+  bool GetOleDragDrop() const noexcept { return fOleDragDrop; }
+  void SetOleDragDrop(bool value) noexcept { fOleDragDrop = value; }
+  bool GetShellContextMenu() const noexcept { return fContextMenu; }
+  void SetShellContextMenu(bool value) noexcept { fContextMenu = value; }
+  TPopupMenu* GetBackgroundPopupMenu() const noexcept { return fBackgroundPopupMenu; }
+  void SetBackgroundPopupMenu(TPopupMenu* value);
+  bool GetShowFolders() const noexcept { return fShowFolders; }
+  void SetShowFolders(bool value);
+  bool GetShowParentFolder() const noexcept { return fShowParentFolder; }
+  void SetShowParentFolder(bool value);
+  TNsShellShowOptions GetShowOptions() const noexcept { return fShowOptions; }
+  void SetShowOptions(TNsShellShowOptions value);
+  bool GetShowNethood() const noexcept { return fShowOptions.Contains(soShowNethood); }
+  void SetShowNethood(bool value) { SetShowOption(soShowNethood, value); }
+  bool GetShowRecycleBin() const noexcept { return fShowOptions.Contains(soShowRecycleBin); }
+  void SetShowRecycleBin(bool value) { SetShowOption(soShowRecycleBin, value); }
+  bool GetShowErrorMessages() const noexcept { return fShowOptions.Contains(soShowErrorMessages); }
+  void SetShowErrorMessages(bool value) { SetShowOption(soShowErrorMessages, value); }
+  bool GetShowHidden() const noexcept { return fShowOptions.Contains(soShowHidden); }
+  void SetShowHidden(bool value) { SetShowOption(soShowHidden, value); }
+  bool GetShowFiles() const noexcept { return fShowOptions.Contains(soShowFiles); }
+  void SetShowFiles(bool value) { SetShowOption(soShowFiles, value); }
+  bool GetShowContextMenuOnTop() const noexcept { return fShowOptions.Contains(soShowContextMenuOnTop); }
+  void SetShowContextMenuOnTop(bool value) { SetShowOption(soShowContextMenuOnTop, value); }
+  bool GetColorCompressed() const noexcept { return fShowOptions.Contains(soColorCompressed); }
+  void SetColorCompressed(bool value) { SetShowOption(soColorCompressed, value); }
+  bool GetColorEncrypted() const noexcept { return fShowOptions.Contains(soColorEncrypted); }
+  void SetColorEncrypted(bool value) { SetShowOption(soColorEncrypted, value); }
+  bool GetNoFillOnStartup() const noexcept { return fShowOptions.Contains(soNoFillOnStartup); }
+  void SetNoFillOnStartup(bool value) { SetShowOption(soNoFillOnStartup, value); }
+  bool GetShowOverlayIcons() const noexcept { return fShowOverlayIcons; }
+  void SetShowOverlayIcons(bool value);
+  bool GetUseSystemStyles() const noexcept { return fUseSystemStyles; }
+  void SetUseSystemStyles(bool value);
+  TNsCopyMode GetCopyMode() const noexcept { return fCopyMode; }
+  void SetCopyMode(TNsCopyMode value) noexcept { fCopyMode = value; }
+  bool GetThumbnails() const noexcept { return fThumbnails; }
+  int GetThumbnailWidth() const noexcept { return fThumbnailWidth; }
+  int GetThumbnailHeight() const noexcept { return fThumbnailHeight; }
+  TColor GetThumbnailBorderColor() const noexcept { return fThumbnailBorderColor; }
+  std::wstring GetVersion() const;
+  void SetVersion(const std::wstring&) noexcept {}
+  // vsSmallIcon becomes vsList; an explicit style leaves thumbnail mode.
+  void SetViewStyle(TViewStyle value) override;
+
+  // The browser's menu events, stored in the browser.
+  const TOnContextMenuSelectEvent& GetOnContextMenuSelect() const { return fNsBrowser->OnContextMenuSelect; }
+  void SetOnContextMenuSelect(TOnContextMenuSelectEvent value) { fNsBrowser->OnContextMenuSelect = std::move(value); }
+  const TOnBeforeShellCommand& GetOnBeforeShellCommand() const { return fNsBrowser->OnBeforeShellCommand; }
+  void SetOnBeforeShellCommand(TOnBeforeShellCommand value) { fNsBrowser->OnBeforeShellCommand = std::move(value); }
+
+  // Columns and sorting.
+  int GetSortColumn() const noexcept { return fSortColumn; }
+  // The same column again reverses an ascending order; anything else sorts
+  // ascending by c.
+  void SetSortColumn(int c);
+  bool GetReverseSortOrder() const noexcept { return fReverseOrder; }
+  void SetReverseSortOrder(bool value);
+  void Sort();
+  void UpdateSortArrows();
+  int GetNumColumns() const noexcept { return fNumColumns; }
+  int GetAvailableColCount() const noexcept { return fAvailableColCount; }
+  // The width last given to list column Column in a folder of kind Folder; 0
+  // for none.
+  int GetColumnWidth(TNsShellFolder Folder, int Column) const;
+  // The shell column a list column shows.
+  int GetShellColumnNumber(int Column) const;
+  // Whether the header is drawn by visual themes; replaceable for tests.
+  std::function<bool()> ThemesEnabledSource;
+
+  // Selection and names. The names of the selected items (in-folder object
+  // names), kept until the selection changes; writing selects the named items.
+  TStringList* GetSelectedFiles();
+  void SetSelectedFiles(const TStringList& value);
+  TNsShellListItem* GetSelected() const { return static_cast<TNsShellListItem*>(TCustomListView::GetSelected()); }
+  TNsShellListItems& GetItems() noexcept { return fTypedItems; }
+
+  // Item queries.
+  std::wstring GetFullPath(int Index);
+  std::wstring GetFullPath(TNsShellListItem* Item);
+  bool IsFolder(int Index);
+  bool IsFolder(TNsShellListItem* Item);
+  bool IsSpecialObject(int Index);
+  bool IsSpecialObject(TNsShellListItem* Item);
+  TNsSelectionState GetItemSelectionState(int Index);
+  int64_t SelectedFilesSize();
+  // The index of the first item whose relative list CompareIDs finds equal to
+  // PIDL; -1 for none.
+  int IndexOfPIDL(PCItemIDList PIDL);
+  // Selects, focuses and shows the item of the relative list; nothing when
+  // none matches.
+  void SelectItemByPIDL(PCItemIDList PIDL);
+
+  // The browser positioned on the folder shown; lent.
+  TNsBrowser* GetBrowser() const noexcept { return fNsBrowser; }
+
+  TOnAddItem OnAddItem;
+  TNotifyEvent OnPopulated;
+  TNotifyEvent OnCreateColumns;
+  TNotifyEvent OnPathChanged;
+  TNotifyEvent OnBeforeFullRefresh;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TOnThumbnailUpdated OnThumbnailUpdated;
+  TOnOperation OnOperation;
+  TOnBeforeShellDropEvent OnBeforeShellDrop;
+
+  void WndProc(TMessage& message) override;
+
+protected:
+  void Loaded() override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  TListItem* CreateListItem() override;
+  void Change(TListItem* item, TItemChange change) override;
+  void ColClick(int column) override;
+
+  virtual void CreateColumns();
+  virtual int CompareListItems(TNsShellListItem* a, TNsShellListItem* b);
+  // Adds the browser's current object, unless the filters skip it.
+  virtual void AddCurrentItem();
+  // Adds " .. " (or Caption), unless the link hides it or this is the desktop.
+  virtual void AddParentFolderItem(const std::wstring& Caption = {});
+  // After the browser moved: the selection cleared, the history and the link
+  // told, OnPathChanged.
+  virtual void AfterNavigate();
+  // Every finished file operation passes through here.
+  virtual void NotifyOperation(TNsShellOperations Operation, TStringList* Files, const std::wstring& Destination);
+  // Asks again for an item's check state; the check boxes supply it.
+  virtual void RequestCheckState(TNsShellListItem* Item);
+  // The change notifier's events and the update timer of the automatic refresh.
+  virtual void ShellChangeNotified(TObject* Sender, TNotificationEvent Event, PCItemIDList pidl1, PCItemIDList pidl2);
+  virtual void UpdateTimerFired(TObject* Sender);
+
+  bool fAutomaticRefresh = true;
+  bool fInitialized = false;
+  int fAvailableColCount = 0;
+  int fNumColumns = 0;
+  bool fDetails = true;
+  bool fShowFolders = true;
+  TNsShellShowOptions fShowOptions{soShowNethood, soShowRecycleBin, soShowFiles};
+  int fSortColumn = 0;
+  bool fReverseOrder = false;
+  // Widths the user gave each column, by folder kind; 0 = none remembered.
+  std::array<std::array<int32_t, 256>, SpecialFolderCount> ColumnWidth{};
+  // The shell column each list column shows.
+  std::array<int32_t, 256> ShellColumnNumber{};
+  bool fContextMenu = true;
+  bool fOleDragDrop = true;
+  bool fIgnoreChanges = false;
+  TNsSystemImageList* fLargeSystemImageList = nullptr;
+  TNsSystemImageList* fSmallSystemImageList = nullptr;
+  std::unique_ptr<TStringList> fSelectedList;
+  bool fShowParentFolder = false;
+  TTimer* fUpdateTimer = nullptr;
+  TPopupMenu* fBackgroundPopupMenu = nullptr;
+  std::unique_ptr<TBitmap> fUpArrow;
+  std::unique_ptr<TBitmap> fDownArrow;
+  TNsShellChangeNotifier* fShellChangeNotifier = nullptr;
+  std::wstring fInitialPath;
+  WNDPROC FDefHeaderProc = nullptr;
+  HWND FHeaderHandle = nullptr;
+  TPidl fFolderIdList;
+  bool fUseSystemStyles = true;
+  TNsCopyMode fCopyMode = cmDefault;
+  bool fShowOverlayIcons = true;
+  bool fIsMoving = false;
+  TColor fThumbnailBorderColor = 12632256;
+  int fThumbnailWidth = 96;
+  int fThumbnailHeight = 96;
+  TNsBrowser* fNsBrowser = nullptr;
+  bool fIsUpdating = false;
+  TNsShellFolder fSpecialFolder = SF_INVALID;
+  std::unique_ptr<TPidlHistory> fHistory;
+
+private:
+  void SetShowOption(TNsShellShowOption option, bool value) { SetShowOptions(WithShowOption(fShowOptions, option, value)); }
+  void ApplySystemStyles();
+  void SelectedFilesChanged();
+  // Whether the browser is bound to folder.
+  bool SameFolder(PCItemIDList folder);
+  // Changes the names without selecting anything.
+  struct TSilentNames {
+    TNsShellList& List;
+    bool Previous;
+    explicit TSilentNames(TNsShellList& list) : List(list), Previous(list.fSelectedListSilent) {
+      List.fSelectedListSilent = true;
+    }
+    ~TSilentNames() { List.fSelectedListSilent = Previous; }
+  };
+  void ClearSelection();
+  // Starts the browser's enumeration of the folder over.
+  void RestartEnumeration();
+  void AddSubItems(TNsShellListItem* item);
+  void SaveColumnWidths();
+  bool ThemesEnabled() const;
+  void LoadSortArrows();
+  void SetHeaderSortArrow(int Column, bool Reverse, bool sorted, bool themed);
+  void SubclassHeader(HWND header);
+  // The header goes with the window; its subclass must not outlive it.
+  void UnsubclassHeader();
+  static LRESULT CALLBACK HeaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  TNsShellListItems fTypedItems;
+  bool fSelectedListSilent = false;
+};
+
+}  // namespace ts
