@@ -21,10 +21,14 @@ LRESULT AnswerItemCustomDraw(NMCUSTOMDRAW& draw, COLORREF& textColor, COLORREF& 
     canvas.SetHandle(nullptr);
     throw;
   }
-  textColor = ColorToRGB(canvas.FontColor);
-  backColor = ColorToRGB(canvas.Brush.Color);
+  // Colours the handler left alone stay the platform's, which knows how a
+  // selected or hot item looks.
+  const bool changed = canvas.FontColor != fontColor || canvas.Brush.Color != color;
+  if (canvas.FontColor != fontColor) textColor = ColorToRGB(canvas.FontColor);
+  if (canvas.Brush.Color != color) backColor = ColorToRGB(canvas.Brush.Color);
   canvas.SetHandle(nullptr);
-  return defaultDraw ? CDRF_NEWFONT : CDRF_SKIPDEFAULT;
+  if (!defaultDraw) return CDRF_SKIPDEFAULT;
+  return changed ? CDRF_NEWFONT : CDRF_DODEFAULT;
 }
 
 }  // namespace ts

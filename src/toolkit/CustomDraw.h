@@ -1,7 +1,7 @@
 #pragma once
 // The item stages of the platform's custom draw, as the list and tree views
 // answer them: the canvas on the item's context with the control's colours,
-// the handler, and the colours it chose handed back to the platform.
+// the handler, and the colours it changed handed back to the platform.
 #include <windows.h>
 #include <commctrl.h>
 

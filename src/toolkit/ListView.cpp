@@ -665,7 +665,7 @@ LRESULT TCustomListView::HandleNotify(NMHDR* header) {
       return 0;
     }
     case NM_CUSTOMDRAW: {
-      if (!OnCustomDrawItem) return CDRF_DODEFAULT;
+      if (!OnCustomDrawItem && !IsCustomDrawn()) return CDRF_DODEFAULT;
       auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
       return AnswerItemCustomDraw(draw->nmcd, draw->clrText, draw->clrTextBk, fCanvas, GetFont().GetColor(), GetColor(),
                                   [this](LPARAM item, TCustomDrawState state) {

@@ -243,6 +243,8 @@ protected:
   virtual void Delete(TListItem* item);
   virtual void InsertItem(TListItem* item);
   virtual bool CustomDrawItem(TListItem* item, TCustomDrawState state);
+  // Whether items are custom drawn even without OnCustomDrawItem.
+  virtual bool IsCustomDrawn() const { return false; }
   // A click on a column's header; fires OnColumnClick.
   virtual void ColClick(int column);
   bool Updating() const noexcept { return fItems.fUpdate.Active(); }

@@ -143,9 +143,13 @@ TEST_F(ListViewTest, CustomDrawColoursReachTheItem) {
   draw.nmcd.lItemlParam = reinterpret_cast<LPARAM>(list->GetItems().Item(1));
   SendMessageW(form.GetHandle(), WM_NOTIFY, draw.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
   EXPECT_EQ(draw.clrText, RGB(255, 0, 0));
+  // An item the handler leaves alone keeps the colours the platform chose.
   draw.nmcd.lItemlParam = reinterpret_cast<LPARAM>(list->GetItems().Item(0));
+  draw.clrText = RGB(1, 2, 3);
+  draw.clrTextBk = RGB(4, 5, 6);
   SendMessageW(form.GetHandle(), WM_NOTIFY, draw.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
-  EXPECT_EQ(draw.clrText, ColorToRGB(clWindowText));
+  EXPECT_EQ(draw.clrText, RGB(1, 2, 3));
+  EXPECT_EQ(draw.clrTextBk, RGB(4, 5, 6));
   UpdateWindow(list->GetHandle());  // and a real paint goes through it too
 }
 
