@@ -151,6 +151,12 @@ void TBitmap::Assign(const TBitmap& source) {
   fWidth = fHeight = -1;
   SetSize(source.fWidth, source.fHeight);
   if (fHandle == nullptr || source.fHandle == nullptr) return;
+  // A bitmap is selected into one context at a time: the source's own
+  // canvas, when it has one, is where its picture can be read.
+  if (source.fDC != nullptr) {
+    BitBlt(GetCanvas().GetHandle(), 0, 0, fWidth, fHeight, source.fDC, 0, 0, SRCCOPY);
+    return;
+  }
   HDC from = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(from, source.fHandle);
   BitBlt(GetCanvas().GetHandle(), 0, 0, fWidth, fHeight, from, 0, 0, SRCCOPY);
@@ -192,6 +198,40 @@ COLORREF TBitmap::GetPixel(int x, int y) const {
 BYTE TBitmap::GetAlpha(int x, int y) const {
   const BYTE* p = PixelAddress(x, y);
   return p == nullptr || fPixelFormat != pf32bit ? 255 : p[3];
+}
+
+bool TBitmap::SaveToFile(const std::wstring& path) {
+  if (fHandle == nullptr) return false;
+  ReleaseCanvas();
+  const WORD bits = fPixelFormat == pf32bit ? 32 : 24;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = fWidth;
+  info.bmiHeader.biHeight = fHeight;  // bottom-up rows, as files keep them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = bits;
+  info.bmiHeader.biCompression = BI_RGB;
+  const DWORD stride = ((static_cast<DWORD>(fWidth) * bits + 31) / 32) * 4;
+  std::string pixels(static_cast<size_t>(stride) * static_cast<size_t>(fHeight), '\0');
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, fHandle, 0, static_cast<UINT>(fHeight), pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != fHeight) return false;
+  info.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size());
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(handle, &file, sizeof file, &written, nullptr) && written == sizeof file;
+  ok = ok && WriteFile(handle, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) && written == sizeof info.bmiHeader;
+  ok = ok && WriteFile(handle, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr) &&
+       written == pixels.size();
+  CloseHandle(handle);
+  if (!ok) DeleteFileW(path.c_str());
+  return ok;
 }
 
 }  // namespace ts

@@ -98,6 +98,11 @@ public:
   COLORREF GetPixel(int x, int y) const;
   // The alpha byte of a pixel of a 32-bit bitmap; 255 otherwise.
   BYTE GetAlpha(int x, int y) const;
+  // Writes the picture as a Windows bitmap file; false when it cannot.
+  bool SaveToFile(const std::wstring& path);
+  // Lets go of the canvas's drawing context, so that others (image lists,
+  // the header) can select the bitmap; the canvas comes back on next use.
+  void Dormant() { ReleaseCanvas(); }
 
 private:
   void Recreate();
