@@ -66,7 +66,11 @@ double UniversalNow() {
 // Creation and destruction.
 
 TNsShellList::TNsShellList(TComponent* AOwner)
-    : TNsBaseShellListView(AOwner), fHistory(std::make_unique<TPidlHistory>()), fTypedItems(TCustomListView::GetItems()) {
+    : TNsBaseShellListView(AOwner),
+      fHistory(std::make_unique<TPidlHistory>()),
+      fBackgroundImage(std::make_unique<TBitmap>()),
+      fViewer(new TNsShellListViewer(this)),
+      fTypedItems(TCustomListView::GetItems()) {
   fNsBrowser = new TNsBrowser(this);
   try {
     // An empty folder is the computer folder.
@@ -116,6 +120,7 @@ TNsShellList::TNsShellList(TComponent* AOwner)
 TNsShellList::~TNsShellList() {
   Destroying();
   TerminateJobsOf(this);
+  fViewer->Detach();
   SetShellLink(nullptr);
   fIgnoreChanges = true;
   fShellChangeNotifier->OnChangePIDL = nullptr;
@@ -135,6 +140,8 @@ TNsShellList::~TNsShellList() {
   fDownArrow.reset();
   fHistory.reset();
   fFolderIdList.Reset();
+  fBackgroundImage.reset();
+  fViewer.Reset();
 }
 
 std::wstring TNsShellList::GetVersion() const { return ClassName() + kVersionSuffix; }
@@ -155,9 +162,10 @@ void TNsShellList::CreateWnd() {
   TNsBaseShellListView::CreateWnd();
   SubclassHeader(GetHeaderHandle());
   SetLargeImages(nullptr);
-  SetLargeImages(fThumbnails ? fThumbNailImages.get() : static_cast<TCustomImageList*>(fLargeSystemImageList));
-  // The header is new: its sort mark too.
+  AttachLargeImages();
+  // The header is new: its sort mark too; the picture has a new file name.
   UpdateSortArrows();
+  if (fBackgroundImage->GetWidth() > 0) ApplyBackgroundImage();
   if (!fInitialized) {
     fNsBrowser->Initialize();
     SetSmallImages(fSmallSystemImageList);
@@ -172,6 +180,7 @@ void TNsShellList::CreateWnd() {
 
 void TNsShellList::DestroyWnd() {
   UnsubclassHeader();
+  DeleteBackgroundFile();
   TNsBaseShellListView::DestroyWnd();
 }
 
@@ -302,7 +311,7 @@ void TNsShellList::SetViewStyle(TViewStyle value) {
   TNsBaseShellListView::SetViewStyle(value);
   if (!IsLoading()) {
     UpdateSortArrows();
-    fThumbnails = false;
+    SetThumbnails(false);
   } else if (value != vsIcon) {
     fThumbnails = false;
   }
@@ -503,10 +512,8 @@ void TNsShellList::FillItem(TNsCheckableListItem* Item) {
   fNsBrowser->SetItemIdList(item->GetRelativePIDL());
   const bool parent = item->GetIsParentFolderItem();
   if (fDetails && !parent && item->GetSubItems().GetCount() == 0 && GetViewStyle() == vsReport) AddSubItems(item);
-  if (!parent) {
-    RequestCheckState(item);
-    TNsBaseShellListView::FillItem(item);
-  }
+  FillItemPictures(item);
+  if (!parent) TNsBaseShellListView::FillItem(item);
 }
 
 void TNsShellList::RequestCheckState(TNsShellListItem*) {}

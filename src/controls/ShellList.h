@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +25,8 @@
 #include "shell/ItemIdList.h"
 #include "shell/NsBrowser.h"
 #include "shell/SpecialFolders.h"
+#include "toolkit/ComPtr.h"
+#include "toolkit/InterfacedObject.h"
 #include "toolkit/ListView.h"
 #include "work/Viewers.h"
 
@@ -109,8 +112,39 @@ protected:
   bool fThumbnails = false;
 };
 
-// The file list of a pane.
-class TNsShellList : public TNsBaseShellListView {
+class TNsShellList;
+
+// What the list's jobs hold as their viewer. A job keeps its viewer until it
+// is freed, on a worker, possibly after the list is gone; this reference-
+// counted stand-in outlives the list safely and passes results on to it
+// while it lives (results for dead items and lists are cancelled before
+// they are delivered, by tag and group tag).
+class TNsShellListViewer : public TInterfacedObject, public IIconViewer, public IThumbnailViewer {
+  TS_CLASS(TNsShellListViewer, TInterfacedObject)
+
+public:
+  explicit TNsShellListViewer(TNsShellList* list) noexcept : fList(list) {}
+  TS_IUNKNOWN_METHODS
+  void IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) override;
+  void ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) override;
+  // The list is going: from now on results go nowhere.
+  void Detach() noexcept { fList = nullptr; }
+  // Results that reached a viewer after its list went, in this process.
+  // Cancelling a list's jobs by group tag keeps it at 0.
+  static int ResultsAfterDetach() noexcept { return fResultsAfterDetach.load(); }
+
+protected:
+  void* GetInterface(REFIID iid) noexcept override;
+
+private:
+  TNsShellList* fList;  // read and written on the main thread only
+  static std::atomic<int> fResultsAfterDetach;
+};
+
+// The file list of a pane. Icons, overlays and thumbnails come from jobs on
+// the worker pool (ShellListPictures.cpp): each drawn item gets a placeholder
+// at once and its real picture when the job's result arrives.
+class TNsShellList : public TNsBaseShellListView, public IIconViewer, public IThumbnailViewer {
   TS_CLASS(TNsShellList, TNsBaseShellListView)
 
 public:
@@ -119,6 +153,16 @@ public:
 
   explicit TNsShellList(TComponent* AOwner);
   ~TNsShellList() override;
+
+  // IUnknown, for every interface of the list; no reference counting.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  // IIconViewer: an item's icon (itNormal) or overlay (itOverlay); Tag is the item.
+  void IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) override;
+  // IThumbnailViewer: the list takes Bitmap over; Index is the item's slot.
+  void ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) override;
 
   // INsShellControl
   void PathChanged(PCItemIDList PIDL) override;
@@ -190,10 +234,27 @@ public:
   void SetUseSystemStyles(bool value);
   TNsCopyMode GetCopyMode() const noexcept { return fCopyMode; }
   void SetCopyMode(TNsCopyMode value) noexcept { fCopyMode = value; }
+  // Thumbnail mode: the icon view with a thumbnail of every item.
   bool GetThumbnails() const noexcept { return fThumbnails; }
+  void SetThumbnails(bool value);
   int GetThumbnailWidth() const noexcept { return fThumbnailWidth; }
+  void SetThumbnailWidth(int value);
   int GetThumbnailHeight() const noexcept { return fThumbnailHeight; }
+  void SetThumbnailHeight(int value);
   TColor GetThumbnailBorderColor() const noexcept { return fThumbnailBorderColor; }
+  void SetThumbnailBorderColor(TColor value);
+  // The size of the icon view's icons; turning either off gives large icons.
+  bool GetShowExtraLargeIcons() const;
+  void SetShowExtraLargeIcons(bool value);
+  bool GetShowJumboIcons() const;
+  void SetShowJumboIcons(bool value);
+  // The picture behind the items; setting copies it.
+  const TBitmap& GetBackgroundImage() const noexcept { return *fBackgroundImage; }
+  void SetBackgroundImage(const TBitmap& value);
+  TNsBackgroundImageStyle GetBackgroundImageStyle() const noexcept { return fBackgroundImageStyle; }
+  void SetBackgroundImageStyle(TNsBackgroundImageStyle value);
+  // The file the list view reads the picture from; empty without one.
+  const std::wstring& GetBackgroundImagePath() const noexcept { return fBackgroundImagePath; }
   std::wstring GetVersion() const;
   void SetVersion(const std::wstring&) noexcept {}
   // vsSmallIcon becomes vsList; an explicit style leaves thumbnail mode.
@@ -271,6 +332,18 @@ protected:
   TListItem* CreateListItem() override;
   void Change(TListItem* item, TItemChange change) override;
   void ColClick(int column) override;
+  bool IsCustomDrawn() const override { return true; }
+  // Compressed items in blue, encrypted ones in green, when asked for.
+  bool CustomDrawItem(TListItem* item, TCustomDrawState state) override;
+
+  // Hands a job to the global worker pool; the list's jobs all pass here.
+  virtual void QueueWorkItem(IWorkItem* WorkItem);
+  // The picture step of FillItem: placeholder, jobs, overlay and colours.
+  virtual void FillItemPictures(TNsShellListItem* Item);
+  // Every picture is made again at the thumbnail size and frame now set.
+  virtual void ThumbnailSizeChanged();
+  // Hands the background picture to the list view.
+  virtual void ApplyBackgroundImage();
 
   virtual void CreateColumns();
   virtual int CompareListItems(TNsShellListItem* a, TNsShellListItem* b);
@@ -329,6 +402,12 @@ protected:
   bool fIsUpdating = false;
   TNsShellFolder fSpecialFolder = SF_INVALID;
   std::unique_ptr<TPidlHistory> fHistory;
+  std::unique_ptr<TBitmap> fBackgroundImage;
+  TNsBackgroundImageStyle fBackgroundImageStyle = bisTiled;
+  std::wstring fBackgroundImagePath;
+  bool fIsUpdatingThumbnails = false;
+  // What the jobs hold in the list's place (see ShellListPictures.cpp).
+  TComPtr<TNsShellListViewer> fViewer;
 
 private:
   void SetShowOption(TNsShellShowOption option, bool value) { SetShowOptions(WithShowOption(fShowOptions, option, value)); }
@@ -349,6 +428,9 @@ private:
   // Starts the browser's enumeration of the folder over.
   void RestartEnumeration();
   void AddSubItems(TNsShellListItem* item);
+  void FillThumbnail(TNsShellListItem* item);
+  void DeleteBackgroundFile();
+  void AttachLargeImages();
   void SaveColumnWidths();
   bool ThemesEnabled() const;
   void LoadSortArrows();
