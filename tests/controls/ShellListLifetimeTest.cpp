@@ -1,0 +1,197 @@
+// Items and lists die while their icon, overlay and thumbnail jobs are queued,
+// running or waiting for the main thread: no result reaches a dead item or
+// list, and nothing is left behind (identifier lists, GDI objects).
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <mutex>
+#include <set>
+
+#include "ShellListPicturesSupport.h"
+#include "support/TempFolder.h"
+
+namespace ts::test {
+namespace {
+
+// Counts the task allocator's blocks (identifier lists above all) made while
+// it watches and not freed since.
+class TAllocationTracker : public IMallocSpy {
+public:
+  static TAllocationTracker& Instance() {
+    static TAllocationTracker* tracker = [] {
+      auto* spy = new TAllocationTracker();
+      CoRegisterMallocSpy(spy);
+      return spy;
+    }();
+    return *tracker;
+  }
+  void Start() {
+    std::lock_guard<std::mutex> guard(fLock);
+    fLive.clear();
+    fSeen = 0;
+    fWatching = true;
+  }
+  size_t Outstanding() {
+    std::lock_guard<std::mutex> guard(fLock);
+    return fLive.size();
+  }
+  // How many blocks were made while it watched.
+  size_t Seen() {
+    std::lock_guard<std::mutex> guard(fLock);
+    return fSeen;
+  }
+  void Stop() {
+    std::lock_guard<std::mutex> guard(fLock);
+    fWatching = false;
+    fLive.clear();
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
+      *object = this;
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+  void* STDMETHODCALLTYPE PostAlloc(void* actual) override {
+    std::lock_guard<std::mutex> guard(fLock);
+    if (fWatching && actual != nullptr) {
+      fLive.insert(actual);
+      ++fSeen;
+    }
+    return actual;
+  }
+  void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
+    std::lock_guard<std::mutex> guard(fLock);
+    fLive.erase(request);
+    return request;
+  }
+  void STDMETHODCALLTYPE PostFree(BOOL) override {}
+  SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
+    std::lock_guard<std::mutex> guard(fLock);
+    fLive.erase(request);
+    *newRequest = request;
+    return size;
+  }
+  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return PostAlloc(actual); }
+  void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
+  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
+  void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
+  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  void STDMETHODCALLTYPE PreHeapMinimize() override {}
+  void STDMETHODCALLTYPE PostHeapMinimize() override {}
+
+private:
+  std::mutex fLock;
+  std::set<void*> fLive;
+  size_t fSeen = 0;
+  bool fWatching = false;
+};
+
+DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+
+struct ShellListLifetimeTest : ::testing::Test {
+  static TTempFolder* folder;
+
+  // One folder of 2 000 files (with a small sub folder) for every test.
+  static void SetUpTestSuite() {
+    folder = new TTempFolder();
+    for (int i = 0; i < 2000; ++i) folder->MakeFile(L"file " + std::to_wstring(10000 + i) + L".txt");
+    for (int i = 0; i < 20; ++i) folder->MakeFile(L"sub\\inner " + std::to_wstring(i) + L".txt");
+  }
+  static void TearDownTestSuite() {
+    delete folder;
+    folder = nullptr;
+  }
+};
+
+TTempFolder* ShellListLifetimeTest::folder = nullptr;
+
+TEST_F(ShellListLifetimeTest, NavigatingBackAndForth200TimesWithJobsInFlightLosesNothing) {
+  TAllocationTracker& tracker = TAllocationTracker::Instance();
+  const int lateBefore = TNsShellListViewer::ResultsAfterDetach();
+  int dead = 0;
+  size_t outstanding = 0;
+  DWORD gdiBefore = 0;
+  {
+    TRecordingForm view(600, 700);
+    TRecordingList* list = view.List;
+    list->SetAutomaticRefresh(false);
+    list->SetPath(folder->Path());
+    view.Draw();
+    ASSERT_TRUE(WaitForJobs());  // the image lists and caches the platform keeps are made
+    gdiBefore = GdiObjects();
+    tracker.Start();
+    for (int round = 0; round < 200; ++round) {
+      if (round % 2 == 0)
+        list->SetPath(*folder / L"sub");
+      else
+        list->GoUp();
+      if (round % 40 == 17) list->SetThumbnails(!list->GetThumbnails());
+      view.Draw();
+      // Some results arrive between the moves, most are cancelled by them.
+      PumpMessagesFor(static_cast<unsigned>(round % 4));
+    }
+    ASSERT_GT(list->IconsDelivered.size() + static_cast<size_t>(list->ThumbnailsDelivered), 0u);
+    dead = list->DeadDeliveries;
+    // The list goes with its last folder's jobs still in flight.
+  }
+  ASSERT_TRUE(WaitForJobs());
+  PumpMessagesFor(20);
+  outstanding = tracker.Outstanding();
+  const size_t seen = tracker.Seen();
+  tracker.Stop();
+  EXPECT_GT(seen, 200u * 20u);  // the spy did watch: every fill makes lists
+  EXPECT_EQ(dead, 0);
+  EXPECT_EQ(TNsShellListViewer::ResultsAfterDetach(), lateBefore);
+  EXPECT_EQ(outstanding, 0u) << "identifier lists and other task-allocator blocks left behind";
+  // Where the platform counts GDI objects (Wine answers 0), none are left.
+  if (gdiBefore != 0) {
+    EXPECT_LE(GdiObjects(), gdiBefore);
+  }
+}
+
+TEST_F(ShellListLifetimeTest, ItemsDeletedWithJobsInFlightGetNoResults) {
+  TRecordingForm view(600, 900);
+  TRecordingList* list = view.List;
+  list->SetAutomaticRefresh(false);
+  list->SetPath(folder->Path());
+  for (int round = 0; round < 20; ++round) {
+    view.Draw();
+    // Delete the drawn items at once, one by one, then the rest in one go.
+    for (int i = std::min(30, list->GetItems().Count()) - 1; i >= 0; --i) list->GetItems().Delete(i);
+    view.Draw();
+    PumpMessagesFor(static_cast<unsigned>(round % 3));
+    list->GetItems().Clear();
+    if (round % 5 == 4) {
+      list->SetThumbnails(!list->GetThumbnails());
+    } else {
+      list->FullRefresh();
+    }
+  }
+  ASSERT_TRUE(WaitForJobs());
+  EXPECT_EQ(list->DeadDeliveries, 0);
+}
+
+TEST_F(ShellListLifetimeTest, ListsDestroyedWithJobsRunningGetNoResults) {
+  const int lateBefore = TNsShellListViewer::ResultsAfterDetach();
+  for (int round = 0; round < 20; ++round) {
+    TRecordingForm view(600, 900);
+    view.List->SetAutomaticRefresh(false);
+    if (round % 2 == 1) view.List->SetThumbnails(true);
+    view.List->SetPath(folder->Path());
+    view.Draw();
+    PumpMessagesFor(static_cast<unsigned>(round % 3));
+    EXPECT_EQ(view.List->DeadDeliveries, 0);
+  }
+  ASSERT_TRUE(WaitForJobs());
+  EXPECT_EQ(TNsShellListViewer::ResultsAfterDetach(), lateBefore);
+}
+
+}  // namespace
+}  // namespace ts::test
