@@ -1,7 +1,7 @@
 // Shows a shell list on a folder in a window of its own, as a pane would, so
 // that the control can be looked at (and photographed headless by
 // tools/showcase). Arguments: the folder (default C:\windows) and the view:
-// details, list or icons.
+// details, list, icons, large (extra large icons) or thumbnails.
 #include <windows.h>
 
 #include <string>
@@ -28,10 +28,13 @@ int wmain(int argc, wchar_t** argv) {
   list->SetPath(path);
   form.EndLoading();
   if (view == L"list") list->SetViewStyle(vsList);
-  if (view == L"icons") list->SetViewStyle(vsIcon);
+  if (view == L"icons" || view == L"large") list->SetViewStyle(vsIcon);
+  if (view == L"large") list->SetShowExtraLargeIcons(true);
+  if (view == L"thumbnails") list->SetThumbnails(true);
   if (list->GetItems().Count() > 3) list->GetItems()[3]->SetSelected(true);
   form.OnClose = [](TObject*, TCloseAction&) { Application->Terminate(); };
   form.Show();
+  list->SetFocus();
   Application->Run();
   return 0;
 }
