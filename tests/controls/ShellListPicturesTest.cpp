@@ -2,6 +2,7 @@
 // drawn, thumbnail mode, the icon sizes, colouring and the background picture.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
