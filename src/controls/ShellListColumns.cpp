@@ -163,7 +163,9 @@ int TNsShellList::CompareListItems(TNsShellListItem* a, TNsShellListItem* b) {
   if (a->GetIsParentFolderItem()) return -1;
   if (b->GetIsParentFolderItem()) return 1;
   const int direction = fReverseOrder ? -1 : 1;
-  if (fSortColumn == 0 && GetSpecialFolder() == SF_BITBUCKET)
+  // The browser's kind of folder: the list's own differs from it only for
+  // the computer folder.
+  if (fSortColumn == 0 && fNsBrowser->GetSpecialFolder() == SF_BITBUCKET)
     return CompareNamesLogical(a->GetCaption(), b->GetCaption()) * direction;
   if (fSortColumn >= fNumColumns) {
     // A column added by OnCreateColumns: its texts are the sub items.
