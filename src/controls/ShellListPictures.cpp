@@ -228,7 +228,7 @@ void TNsShellList::ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) {
   if (OnThumbnailUpdated) OnThumbnailUpdated(this, Index, bitmap.get());
   bitmap = ForImageList(std::move(bitmap), picture);
   fThumbNailImages->Replace(Index, bitmap->GetHandle(), nullptr);
-  if (Tag != 0) reinterpret_cast<TNsShellListItem*>(Tag)->Update();
+  if (Tag != 0) reinterpret_cast<TNsShellListItem*>(Tag)->Redraw();
 }
 
 // Thumbnail mode and icon sizes.

@@ -67,10 +67,19 @@ void TListItem::SetCaption(const std::wstring& value) {
   if (view != nullptr) view->Change(this, ctText);
 }
 
+void TListItem::Redraw() {
+  TCustomListView* view = GetListView();
+  if (view == nullptr || !view->HandleAllocated() || view->Updating()) return;
+  const WPARAM index = static_cast<WPARAM>(GetIndex());
+  SendMessageW(view->fHandle, LVM_REDRAWITEMS, index, static_cast<LPARAM>(index));
+}
+
 void TListItem::SetImageIndex(int value) {
   if (value == fImageIndex) return;
   fImageIndex = value;
-  Update();
+  // The image is asked for by callback: the item only needs drawing again,
+  // which an arranged view does without arranging all its items.
+  Redraw();
 }
 
 void TListItem::SetOverlayIndex(int value) {

@@ -64,7 +64,10 @@ public:
   // Starts editing the caption in place; false when the control refuses.
   bool EditCaption();
   RECT DisplayRect(TDisplayCode Code) const;
+  // Updates the item (LVM_UPDATE: in an arranged view, arranges it).
   void Update();
+  // Draws the item again, as for a new image; nothing moves.
+  void Redraw();
   // Removes the item from its list and frees it.
   void Delete();
 
