@@ -75,6 +75,16 @@ void Turn() {
   CheckSynchronize();
 }
 
+// The processor time the calling thread has used.
+double ThreadSeconds() {
+  FILETIME created, ended, kernel, user;
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& time) {
+    return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 bool PoolBusy() { return GlobalWorkerPool() != nullptr && GlobalWorkerPool()->WorkActive(); }
 
 }  // namespace
@@ -104,14 +114,19 @@ int wmain() {
   // Every item asks, as if each had been drawn.
   for (int i = 0; i < icons->GetItems().Count(); ++i) icons->FillItem(icons->GetItems()[i]);
   for (int i = 0; i < thumbnails->GetItems().Count(); ++i) thumbnails->FillItem(thumbnails->GetItems()[i]);
+  // A turn's length on the clock, and the processor time the main thread
+  // spent in it (the rest is other threads, ours and the machine's, running
+  // in its place).
   std::vector<double> gaps;
+  double longestWork = 0;
   double last = Seconds();
   const double start = last;
   while (PoolBusy() && Seconds() - start < 600) {
+    const double cpuBefore = ThreadSeconds();
     Turn();
     const double now = Seconds();
     gaps.push_back(now - last);
-    last = now;
+    longestWork = std::max(longestWork, ThreadSeconds() - cpuBefore);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     last = Seconds();
   }
@@ -123,6 +138,7 @@ int wmain() {
               gaps.size());
   std::printf("  longest gap %.1f ms (under 50 ms), 99th percentile %.1f ms, icons arrived %zu, thumbnails %d\n",
               longest * 1000, p99 * 1000, icons->Arrived.size(), thumbnails->GetThumbNailImages()->GetCount());
+  std::printf("  most processor time the main thread spent in one turn: %.1f ms\n", longestWork * 1000);
   icons->SetSpecialFolder(SF_DESKTOP);
   thumbnails->SetSpecialFolder(SF_DESKTOP);
   RemoveFolder(many);
