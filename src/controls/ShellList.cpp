@@ -69,7 +69,6 @@ TNsShellList::TNsShellList(TComponent* AOwner)
     : TNsBaseShellListView(AOwner),
       fHistory(std::make_unique<TPidlHistory>()),
       fBackgroundImage(std::make_unique<TBitmap>()),
-      fViewer(new TNsShellListViewer(this)),
       fTypedItems(TCustomListView::GetItems()) {
   fNsBrowser = new TNsBrowser(this);
   try {
@@ -119,8 +118,9 @@ TNsShellList::TNsShellList(TComponent* AOwner)
 
 TNsShellList::~TNsShellList() {
   Destroying();
+  // Jobs hold the list as their viewer, without a reference: after this no
+  // job calls it, neither with a result nor to let it go.
   TerminateJobsOf(this);
-  fViewer->Detach();
   SetShellLink(nullptr);
   fIgnoreChanges = true;
   fShellChangeNotifier->OnChangePIDL = nullptr;
@@ -141,7 +141,6 @@ TNsShellList::~TNsShellList() {
   fHistory.reset();
   fFolderIdList.Reset();
   fBackgroundImage.reset();
-  fViewer.Reset();
 }
 
 std::wstring TNsShellList::GetVersion() const { return ClassName() + kVersionSuffix; }

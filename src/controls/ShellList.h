@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -110,35 +109,6 @@ protected:
   bool fCheckBoxes = false;
   std::unique_ptr<TCustomImageList> fThumbNailImages;
   bool fThumbnails = false;
-};
-
-class TNsShellList;
-
-// What the list's jobs hold as their viewer. A job keeps its viewer until it
-// is freed, on a worker, possibly after the list is gone; this reference-
-// counted stand-in outlives the list safely and passes results on to it
-// while it lives (results for dead items and lists are cancelled before
-// they are delivered, by tag and group tag).
-class TNsShellListViewer : public TInterfacedObject, public IIconViewer, public IThumbnailViewer {
-  TS_CLASS(TNsShellListViewer, TInterfacedObject)
-
-public:
-  explicit TNsShellListViewer(TNsShellList* list) noexcept : fList(list) {}
-  TS_IUNKNOWN_METHODS
-  void IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) override;
-  void ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) override;
-  // The list is going: from now on results go nowhere.
-  void Detach() noexcept { fList = nullptr; }
-  // Results that reached a viewer after its list went, in this process.
-  // Cancelling a list's jobs by group tag keeps it at 0.
-  static int ResultsAfterDetach() noexcept { return fResultsAfterDetach.load(); }
-
-protected:
-  void* GetInterface(REFIID iid) noexcept override;
-
-private:
-  TNsShellList* fList;  // read and written on the main thread only
-  static std::atomic<int> fResultsAfterDetach;
 };
 
 // The file list of a pane. Icons, overlays and thumbnails come from jobs on
@@ -406,8 +376,6 @@ protected:
   TNsBackgroundImageStyle fBackgroundImageStyle = bisTiled;
   std::wstring fBackgroundImagePath;
   bool fIsUpdatingThumbnails = false;
-  // What the jobs hold in the list's place (see ShellListPictures.cpp).
-  TComPtr<TNsShellListViewer> fViewer;
 
 private:
   void SetShowOption(TNsShellShowOption option, bool value) { SetShowOptions(WithShowOption(fShowOptions, option, value)); }

@@ -84,32 +84,6 @@ std::unique_ptr<TBitmap> ForImageList(std::unique_ptr<TBitmap> bitmap, const REC
 
 }  // namespace
 
-// TNsShellListViewer
-
-std::atomic<int> TNsShellListViewer::fResultsAfterDetach{0};
-
-void TNsShellListViewer::IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) {
-  if (fList != nullptr)
-    fList->IconReady(IconIndex, IconType, Tag);
-  else
-    ++fResultsAfterDetach;
-}
-
-void TNsShellListViewer::ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) {
-  if (fList != nullptr) {
-    fList->ThumbnailReady(Bitmap, Index, Tag);
-  } else {
-    ++fResultsAfterDetach;
-    delete Bitmap;
-  }
-}
-
-void* TNsShellListViewer::GetInterface(REFIID iid) noexcept {
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IIconViewer)) return static_cast<IIconViewer*>(this);
-  if (IsEqualIID(iid, IID_IThumbnailViewer)) return static_cast<IThumbnailViewer*>(this);
-  return nullptr;
-}
-
 // The list's interfaces.
 
 HRESULT STDMETHODCALLTYPE TNsShellList::QueryInterface(REFIID iid, void** object) {
@@ -152,7 +126,7 @@ void TNsShellList::FillItemPictures(TNsShellListItem* Item) {
                                                   ExtractFileExt(GetFullPath(Item)), si_small, false));
     if (absolute != nullptr) {
       Item->NoteJobsQueued();
-      QueueWorkItem(new TIconWorkItem(CopyItemIdList(absolute), itNormal, fViewer.Get(), TagOf(Item), TagOf(this)));
+      QueueWorkItem(new TIconWorkItem(CopyItemIdList(absolute), itNormal, this, TagOf(Item), TagOf(this)));
     }
   }
   if (parent) return;
@@ -161,7 +135,7 @@ void TNsShellList::FillItemPictures(TNsShellListItem* Item) {
   TFailCriticalErrorsScope errorMode;
   if (absolute != nullptr) {
     Item->NoteJobsQueued();
-    QueueWorkItem(new TIconWorkItem(CopyItemIdList(absolute), itOverlay, fViewer.Get(), TagOf(Item), TagOf(this)));
+    QueueWorkItem(new TIconWorkItem(CopyItemIdList(absolute), itOverlay, this, TagOf(Item), TagOf(this)));
   }
   const ULONG attributes = fNsBrowser->GetAttributes(SFGAO_GHOSTED | SFGAO_HIDDEN | SFGAO_COMPRESSED | SFGAO_ENCRYPTED);
   if ((attributes & (SFGAO_GHOSTED | SFGAO_HIDDEN)) != 0) Item->SetCut(true);
@@ -185,7 +159,7 @@ void TNsShellList::FillThumbnail(TNsShellListItem* item) {
   if (index >= 0 && !item->GetIsParentFolderItem()) {
     item->NoteJobsQueued();
     QueueWorkItem(new TThumbnailWorkItem(fNsBrowser->GetAbsoluteItemIdList(), placeholder->GetWidth(),
-                                         placeholder->GetHeight(), fViewer.Get(), index, TagOf(item), TagOf(this),
+                                         placeholder->GetHeight(), this, index, TagOf(item), TagOf(this),
                                          true));
   }
 }

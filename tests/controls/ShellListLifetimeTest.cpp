@@ -5,10 +5,13 @@
 
 #include <objbase.h>
 
+#include <cstring>
 #include <mutex>
+#include <new>
 #include <set>
 
 #include "ShellListPicturesSupport.h"
+#include "shell/FakeNamespace.h"
 #include "support/TempFolder.h"
 
 namespace ts::test {
@@ -95,6 +98,32 @@ private:
 
 DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
 
+// Any call through an interface of a freed list lands here.
+std::atomic<int> gTrapped{0};
+ULONG STDMETHODCALLTYPE Trap(void*) {
+  ++gTrapped;
+  return 0;
+}
+void* gTrapTable[128];
+
+// A list whose freed memory is kept and filled with pointers to a table of
+// traps: a job that calls its viewer after the list is gone (with a result,
+// or only to let it go) is counted instead of running on freed memory.
+class TWatchedList : public TRecordingList {
+public:
+  using TRecordingList::TRecordingList;
+
+  static void* operator new(std::size_t size) { return ::operator new(size); }
+  static void operator delete(void* memory, std::size_t size) {
+    for (auto& entry : gTrapTable) entry = reinterpret_cast<void*>(&Trap);
+    void* table = gTrapTable;
+    auto* bytes = static_cast<unsigned char*>(memory);
+    for (std::size_t at = 0; at + sizeof table <= size; at += sizeof table) std::memcpy(bytes + at, &table, sizeof table);
+    // Kept on purpose: the memory must stay poisoned for the rest of the run.
+  }
+};
+using TWatchedForm = TRecordingFormOf<TWatchedList>;
+
 struct ShellListLifetimeTest : ::testing::Test {
   static TTempFolder* folder;
 
@@ -114,13 +143,13 @@ TTempFolder* ShellListLifetimeTest::folder = nullptr;
 
 TEST_F(ShellListLifetimeTest, NavigatingBackAndForth200TimesWithJobsInFlightLosesNothing) {
   TAllocationTracker& tracker = TAllocationTracker::Instance();
-  const int lateBefore = TNsShellListViewer::ResultsAfterDetach();
+  const int trappedBefore = gTrapped.load();
   int dead = 0;
   size_t outstanding = 0;
   DWORD gdiBefore = 0;
   {
-    TRecordingForm view(600, 700);
-    TRecordingList* list = view.List;
+    TWatchedForm view(600, 700);
+    TWatchedList* list = view.List;
     list->SetAutomaticRefresh(false);
     list->SetPath(folder->Path());
     view.Draw();
@@ -148,7 +177,7 @@ TEST_F(ShellListLifetimeTest, NavigatingBackAndForth200TimesWithJobsInFlightLose
   tracker.Stop();
   EXPECT_GT(seen, 200u * 20u);  // the spy did watch: every fill makes lists
   EXPECT_EQ(dead, 0);
-  EXPECT_EQ(TNsShellListViewer::ResultsAfterDetach(), lateBefore);
+  EXPECT_EQ(gTrapped.load(), trappedBefore);
   EXPECT_EQ(outstanding, 0u) << "identifier lists and other task-allocator blocks left behind";
   // Where the platform counts GDI objects (Wine answers 0), none are left.
   if (gdiBefore != 0) {
@@ -178,10 +207,10 @@ TEST_F(ShellListLifetimeTest, ItemsDeletedWithJobsInFlightGetNoResults) {
   EXPECT_EQ(list->DeadDeliveries, 0);
 }
 
-TEST_F(ShellListLifetimeTest, ListsDestroyedWithJobsRunningGetNoResults) {
-  const int lateBefore = TNsShellListViewer::ResultsAfterDetach();
+TEST_F(ShellListLifetimeTest, ListsDestroyedWithJobsRunningAreNeverCalledAgain) {
+  const int trappedBefore = gTrapped.load();
   for (int round = 0; round < 20; ++round) {
-    TRecordingForm view(600, 900);
+    TWatchedForm view(600, 900);
     view.List->SetAutomaticRefresh(false);
     if (round % 2 == 1) view.List->SetThumbnails(true);
     view.List->SetPath(folder->Path());
@@ -190,7 +219,82 @@ TEST_F(ShellListLifetimeTest, ListsDestroyedWithJobsRunningGetNoResults) {
     EXPECT_EQ(view.List->DeadDeliveries, 0);
   }
   ASSERT_TRUE(WaitForJobs());
-  EXPECT_EQ(TNsShellListViewer::ResultsAfterDetach(), lateBefore);
+  PumpMessagesFor(20);
+  EXPECT_EQ(gTrapped.load(), trappedBefore);
+}
+
+// On a namespace the test sets up, whose folders hold the workers that bind
+// them at a gate: the jobs are certainly running while their owners die.
+class ShellListGatedLifetimeTest : public ::testing::Test {
+protected:
+  ShellListGatedLifetimeTest() {
+    folder = &space.Add(space.Desktop(), L"Folder", SFGAO_FOLDER | SFGAO_FILESYSTEM);
+    for (int i = 0; i < 60; ++i) space.Add(*folder, L"item " + std::to_wstring(100 + i), SFGAO_FILESYSTEM);
+    gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  }
+  ~ShellListGatedLifetimeTest() override {
+    space.WorkerGate = nullptr;
+    SetEvent(gate);
+    WaitForJobs();
+    CloseHandle(gate);
+  }
+
+  // Shows the folder; the overlay jobs of the drawn items bind it on workers
+  // and wait at the gate.
+  template <class TForm>
+  void ShowWithJobsAtTheGate(TForm& view) {
+    ResetEvent(gate);
+    space.WorkerGate = gate;
+    const int atGate = space.WorkersAtGate.load();
+    view.List->SetAutomaticRefresh(false);
+    TPidl shown(space.AbsoluteList(*folder));
+    view.List->SetFolderIdList(shown.Get());
+    view.Draw();
+    ASSERT_GT(view.Drawn().size(), 5u);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return space.WorkersAtGate.load() > atGate; }, 30000));
+  }
+  void OpenGateAndWait() {
+    SetEvent(gate);
+    ASSERT_TRUE(WaitForJobs());
+  }
+
+  TFakeNamespace space;
+  TFakeItem* folder;
+  HANDLE gate;
+};
+
+TEST_F(ShellListGatedLifetimeTest, ItemsDeletedOrRefilledWhileTheirJobsRunGetNothing) {
+  TRecordingForm view(500, 600);
+  for (int run = 0; run < 10; ++run) {
+    ShowWithJobsAtTheGate(view);
+    // Some drawn items go one by one, the rest with a refill.
+    for (int i = 0; i < 5; ++i) view.List->GetItems().Delete(0);
+    if (run % 2 == 0)
+      view.List->FullRefresh();
+    else
+      view.List->GetItems().Clear();
+    OpenGateAndWait();
+    EXPECT_EQ(view.List->DeadDeliveries, 0) << "run " << run;
+  }
+  // The list lives on and still gets its pictures.
+  view.List->IconsDelivered.clear();
+  view.List->FullRefresh();
+  view.Draw();
+  ASSERT_TRUE(WaitForJobs());
+  EXPECT_FALSE(view.List->IconsDelivered.empty());
+  EXPECT_EQ(view.List->DeadDeliveries, 0);
+}
+
+TEST_F(ShellListGatedLifetimeTest, AListDestroyedWhileItsJobsRunIsNeverCalledAgain) {
+  const int trappedBefore = gTrapped.load();
+  for (int run = 0; run < 10; ++run) {
+    auto view = std::make_unique<TWatchedForm>(500, 600);
+    ShowWithJobsAtTheGate(*view);
+    view.reset();  // the list with it, its jobs waiting at the gate
+    OpenGateAndWait();
+    PumpMessagesFor(10);
+    EXPECT_EQ(gTrapped.load(), trappedBefore) << "run " << run;
+  }
 }
 
 }  // namespace

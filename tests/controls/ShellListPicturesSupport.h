@@ -79,13 +79,15 @@ inline bool WaitForJobs(unsigned timeoutMs = 60000) {
   return PumpMessagesUntil([pool] { return pool == nullptr || !pool->WorkActive(); }, timeoutMs);
 }
 
-struct TRecordingForm {
+// A shown form filled by a recording list (of the class TList).
+template <class TList>
+struct TRecordingFormOf {
   TForm Form{nullptr};
-  TRecordingList* List;
+  TList* List;
 
-  explicit TRecordingForm(int width = 500, int height = 300) {
+  explicit TRecordingFormOf(int width = 500, int height = 300) {
     Form.SetBounds(20, 20, width, height);
-    List = new TRecordingList(&Form);
+    List = new TList(&Form);
     List->SetAlign(alClient);
     List->SetParent(&Form);
     Form.Show();
@@ -102,5 +104,6 @@ struct TRecordingForm {
     return drawn;
   }
 };
+using TRecordingForm = TRecordingFormOf<TRecordingList>;
 
 }  // namespace ts::test
