@@ -454,6 +454,9 @@ void TNsShellList::FullRefresh() {
     items.Clear();
     fFolderIdList.Reset();
     fThumbNailImages->Clear();
+    // The filter may compare every item with special folders: each is
+    // located once for the whole fill.
+    TSpecialFolderCache specialFolders;
     CreateColumns();
     RestartEnumeration();
     while (fNsBrowser->Next()) AddCurrentItem();
@@ -533,6 +536,7 @@ void TNsShellList::SmartRefresh() {
     item->Tag = 0;
     byList.emplace(ItemIdListKey(item->GetRelativePIDL()), item);
   }
+  TSpecialFolderCache specialFolders;
   const bool drives = fNsBrowser->GetSpecialFolder() == SF_DRIVES;
   RestartEnumeration();
   while (fNsBrowser->Next()) {
@@ -691,11 +695,13 @@ void TNsShellList::SelectItemByPIDL(PCItemIDList PIDL) {
 }
 
 int TNsShellList::IndexOfPIDL(PCItemIDList PIDL) {
-  if (PIDL == nullptr) return -1;
+  IShellFolder* folder = fNsBrowser->GetShellFolder();
+  if (PIDL == nullptr || folder == nullptr) return -1;
   TNsShellListItems& items = GetItems();
+  // A failed comparison says nothing about the items: it never matches.
   for (int i = 0; i < items.Count(); ++i) {
-    TNsShellListItem* item = items[i];
-    if (item->GetRelativePIDL() != nullptr && item->Compare(PIDL, 0) == 0) return i;
+    PCItemIDList relative = items[i]->GetRelativePIDL();
+    if (relative != nullptr && CompareIDsSaysSame(folder->CompareIDs(0, relative, PIDL))) return i;
   }
   return -1;
 }

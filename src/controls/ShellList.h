@@ -271,8 +271,8 @@ public:
   bool IsSpecialObject(TNsShellListItem* Item);
   TNsSelectionState GetItemSelectionState(int Index);
   int64_t SelectedFilesSize();
-  // The index of the first item whose relative list CompareIDs finds equal to
-  // PIDL; -1 for none.
+  // The index of the first item whose relative list the folder's CompareIDs
+  // (column 0) finds the same as PIDL; -1 for none, and where it fails.
   int IndexOfPIDL(PCItemIDList PIDL);
   // Selects, focuses and shows the item of the relative list; nothing when
   // none matches.

@@ -8,6 +8,7 @@
 
 #include "ShellListSupport.h"
 #include "link/NsShellLink.h"
+#include "shell/FakeNamespace.h"
 #include "shell/NsBrowserError.h"
 #include "shell/PidlHistory.h"
 #include "shell/SpecialFolders.h"
@@ -600,6 +601,62 @@ TEST_F(ShellListTest, AFailingFillRestoresTheCursorAndStaysUsable) {
   EXPECT_EQ(list->GetItems().Count(), 2);
   list->SmartRefresh();
   EXPECT_EQ(list->GetItems().Count(), 2);
+}
+
+// On a namespace the test sets up: answers Wine's shell does not give.
+struct ShellListFakeTest : ::testing::Test {
+  TFakeNamespace space;
+  TFakeItem* folder = nullptr;
+  TListForm view;
+  TNsShellList* list = view.List;
+
+  ShellListFakeTest() {
+    list->SetAutomaticRefresh(false);
+    folder = &space.Add(space.Desktop(), L"Folder", SFGAO_FOLDER);
+    for (int i = 0; i < 40; ++i) space.Add(*folder, L"item " + std::to_wstring(10 + i), 0);
+  }
+  void ShowFolder() {
+    TPidl shown(space.AbsoluteList(*folder));
+    list->SetFolderIdList(shown.Get());
+  }
+};
+
+TEST_F(ShellListFakeTest, AFailedComparisonFindsNoItem) {
+  ShowFolder();
+  ASSERT_EQ(list->GetItems().Count(), 40);
+  TPidl third(CopyItemIdList(list->GetItems()[2]->GetRelativePIDL()));
+  EXPECT_EQ(list->IndexOfPIDL(third.Get()), 2);
+  // A failure whose low word is 0 is no answer that the items are the same.
+  space.CompareIDsFails = true;
+  space.CompareIDsAnswer = E_FAIL & 0xFFFF0000;
+  EXPECT_EQ(list->IndexOfPIDL(third.Get()), -1);
+  list->SelectItemByPIDL(third.Get());
+  EXPECT_EQ(list->GetSelCount(), 0);
+  TStringList names;
+  names.Add(L"item 12");
+  list->SetSelectedFiles(names);
+  EXPECT_EQ(list->GetSelCount(), 0);
+  space.CompareIDsFails = false;
+  list->SetSelectedFiles(names);
+  EXPECT_EQ(view.SelectedCaptions(), (Names{L"item 12"}));
+}
+
+TEST_F(ShellListFakeTest, AFillLooksEachSpecialFolderUpOnce) {
+  TFakeItem& bin = space.Add(*folder, L"Recycle Bin", SFGAO_FOLDER);
+  space.SetSpecial(CSIDL_BITBUCKET, bin);
+  list->SetShowRecycleBin(false);
+  list->SetShowNethood(false);
+  ShowFolder();
+  EXPECT_EQ(list->GetItems().Count(), 40);  // the recycle bin is not shown
+  space.Counters.SpecialFolderLookups = 0;
+  list->FullRefresh();
+  EXPECT_EQ(list->GetItems().Count(), 40);
+  // The three folders the filter looks for, and the folder's own kind at most.
+  EXPECT_LE(space.Counters.SpecialFolderLookups, 3 + SpecialFolderCount);
+  space.Counters.SpecialFolderLookups = 0;
+  list->SmartRefresh();
+  EXPECT_EQ(list->GetItems().Count(), 40);
+  EXPECT_LE(space.Counters.SpecialFolderLookups, 3 + SpecialFolderCount);
 }
 
 }  // namespace
