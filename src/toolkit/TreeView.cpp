@@ -439,8 +439,19 @@ void TCustomTreeView::CreateParams(TCreateParams& params) {
   if (!fToolTips) params.Style |= TVS_NOTOOLTIPS;
 }
 
+int TCustomTreeView::GetIndent() const {
+  if (fHandle != nullptr) return static_cast<int>(SendMessageW(fHandle, TVM_GETINDENT, 0, 0));
+  return fIndent;
+}
+
+void TCustomTreeView::SetIndent(int value) {
+  fIndent = value;
+  if (fHandle != nullptr && value > 0) SendMessageW(fHandle, TVM_SETINDENT, static_cast<WPARAM>(value), 0);
+}
+
 void TCustomTreeView::InitializeWindow() {
   SendMessageW(fHandle, TVM_SETUNICODEFORMAT, TRUE, 0);
+  if (fIndent > 0) SendMessageW(fHandle, TVM_SETINDENT, static_cast<WPARAM>(fIndent), 0);
   SetExtendedStyle(0, 0);
   AttachImages();
   for (auto& root : fItems.fRoots) fItems.InsertIntoWindow(root.get(), TVI_LAST);

@@ -187,6 +187,9 @@ public:
   void SetShowButtons(bool value) { SetStyleFlag(fShowButtons, value, TVS_HASBUTTONS); }
   bool GetShowLines() const noexcept { return fShowLines; }
   void SetShowLines(bool value) { SetStyleFlag(fShowLines, value, TVS_HASLINES); }
+  // Pixels a level is indented by; 0 leaves the platform's default.
+  int GetIndent() const;
+  void SetIndent(int value);
   bool GetShowRoot() const noexcept { return fShowRoot; }
   void SetShowRoot(bool value) { SetStyleFlag(fShowRoot, value, TVS_LINESATROOT); }
   bool GetReadOnly() const noexcept { return fReadOnly; }
@@ -273,6 +276,7 @@ private:
   bool fShowButtons = true;
   bool fShowLines = true;
   bool fShowRoot = true;
+  int fIndent = 0;
   bool fReadOnly = false;
   bool fHideSelection = true;
   bool fHotTrack = false;
