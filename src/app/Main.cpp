@@ -1,21 +1,36 @@
 // Twinscope: a dual-pane file explorer on the Windows shell.
 #include <windows.h>
 
+#include "app/AboutWindow.h"
 #include "app/MainWindow.h"
 #include "shell/ShellStartup.h"
 #include "toolkit/Application.h"
 #include "toolkit/Exception.h"
 #include "work/GlobalWorkerPool.h"
 
+namespace {
+
+// Frees a window made with the application as owner, and forgets it.
+template <typename T>
+void FreeForm(T*& form) {
+  delete form;
+  form = nullptr;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace ts;
   try {
     TShellLayer shellLayer(GlobalWorkerPoolHooks());
-    {
-      TMainWindow mainWindow;
-      mainWindow.Show();
-      Application->Run();
-    }
+    Application->SetTitle(L"Twinscope");
+    // The program's windows, in this order; only the first is shown.
+    Application->CreateForm(frmMain);
+    Application->CreateForm(frmAbout);
+    Application->Run();
+    // The main window goes first, writing its settings; then the others.
+    FreeForm(frmMain);
+    FreeForm(frmAbout);
     return 0;
   } catch (const Exception& e) {
     MessageBoxW(nullptr, e.Message().c_str(), L"Twinscope", MB_OK | MB_ICONSTOP);

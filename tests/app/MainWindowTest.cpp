@@ -1,0 +1,444 @@
+// The main window as a real window: its components, the pane rules, the
+// commands, and the settings file read at creation and written at
+// destruction.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/AboutWindow.h"
+#include "app/MainWindow.h"
+#include "support/MessagePump.h"
+#include "support/TempFolder.h"
+#include "toolkit/Application.h"
+#include "toolkit/Strings.h"
+
+namespace ts::test {
+namespace {
+
+// Reads one key the way the platform does.
+std::wstring Key(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
+  wchar_t buffer[2048];
+  GetPrivateProfileStringW(section, key, L"<none>", buffer, 2048, file.c_str());
+  return buffer;
+}
+
+void WriteText(const std::wstring& file, const std::string& text) {
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+// The test's temporary paths are plain ASCII.
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+class MainWindowTest : public ::testing::Test {
+protected:
+  MainWindowTest() {
+    settings = temp / L"Twinscope.ini";
+    first = temp.MakeFolder(L"First");
+    second = temp.MakeFolder(L"Second");
+    temp.MakeFolder(L"First\\Inner");
+    Application->OnException = [this](TObject*, const std::exception& error) {
+      if (auto* e = dynamic_cast<const Exception*>(&error)) errors.push_back(e->Message());
+    };
+  }
+  ~MainWindowTest() override {
+    form.reset();
+    Application->OnException = nullptr;
+  }
+
+  TfrmMain& Open() {
+    form = std::make_unique<TfrmMain>(nullptr, settings);
+    return *form;
+  }
+  TfrmMain& OpenShown() {
+    Open();
+    form->Show();
+    PumpMessagesFor(50);
+    return *form;
+  }
+  // Destroys the window, which writes the settings.
+  void Close() { form.reset(); }
+
+  // A click of the left button inside a control's window.
+  static void ClickIn(TWinControl* control) {
+    HWND window = control->GetHandle();
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  }
+  static void Press(TSpeedButton* button) { button->Click(); }
+
+  TTempFolder temp;
+  std::wstring settings, first, second;
+  std::vector<std::wstring> errors;
+  std::unique_ptr<TfrmMain> form;
+};
+
+TEST_F(MainWindowTest, WithoutASettingsFileEverythingStartsAtItsDefault) {
+  TfrmMain& f = Open();
+  const RECT normal = f.GetNormalBounds();
+  EXPECT_EQ(normal.left, 100);
+  EXPECT_EQ(normal.top, 100);
+  EXPECT_EQ(normal.right - normal.left, 700);
+  EXPECT_EQ(normal.bottom - normal.top, 500);
+  EXPECT_EQ(f.GetWindowState(), wsMaximized);
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 250);
+  EXPECT_EQ(f.Panel2->GetWidth(), 100);
+  EXPECT_EQ(f.ShellTree2->GetWidth(), 100);
+  EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
+  EXPECT_EQ(f.ShellList2->GetViewStyle(), vsReport);
+  EXPECT_FALSE(f.ShellList->GetThumbnails());
+  EXPECT_TRUE(f.Expl1Focus);
+  EXPECT_FALSE(f.HiddenButton->GetDown());
+  EXPECT_FALSE(f.ShellList->GetShowHidden());
+  EXPECT_TRUE(f.DualHButton->GetDown());
+  EXPECT_FALSE(f.SingleWinButton->GetDown());
+  EXPECT_TRUE(f.DetailsButton->GetDown());
+  EXPECT_FALSE(f.IconListButton->GetDown());
+  EXPECT_FALSE(f.TumbnailsButton->GetDown());
+}
+
+TEST_F(MainWindowTest, ComponentsStandWhereTheWindowPutsThem) {
+  TfrmMain& f = OpenShown();
+  EXPECT_EQ(f.Panel1->GetHeight(), 30);
+  EXPECT_EQ(f.Panel1->GetAlign(), alTop);
+  struct {
+    TSpeedButton* button;
+    int left;
+    const wchar_t* hint;
+  } const buttons[] = {
+      {f.ParentButton, 4, L"Parent Folder"},        {f.NewFolderButton, 27, L"New Folder"},
+      {f.PropertiesButton, 50, L"Show Properties"}, {f.IconListButton, 84, L"Show List"},
+      {f.DetailsButton, 109, L"Show Details"},      {f.TumbnailsButton, 134, L"Show Thumbnails"},
+      {f.HiddenButton, 178, L"Show hidden files"},  {f.SingleWinButton, 228, L"Single Explorer"},
+      {f.DualHButton, 252, L"Double Horizontal Explorer"}, {f.NetworkButton, 517, L"Connect network drive"},
+  };
+  for (const auto& b : buttons) {
+    EXPECT_EQ(b.button->GetLeft(), b.left) << b.hint;
+    EXPECT_EQ(b.button->GetWidth(), 25) << b.hint;
+    EXPECT_EQ(b.button->GetHeight(), 24) << b.hint;
+    EXPECT_EQ(b.button->GetHint(), b.hint);
+    EXPECT_NE(b.button->GetGlyph().GetHandle(), nullptr) << b.hint;
+  }
+  EXPECT_FALSE(f.NetworkButton->GetVisible());
+  EXPECT_EQ(f.IconListButton->GetGroupIndex(), 1);
+  EXPECT_TRUE(f.TumbnailsButton->GetAllowAllUp());
+  EXPECT_EQ(f.HiddenButton->GetGroupIndex(), 9);
+  EXPECT_EQ(f.SingleWinButton->GetGroupIndex(), 2);
+
+  // The first pane's combo in its status bar beside "Path:".
+  EXPECT_EQ(f.ALStatusBar2->GetHeight(), 22);
+  EXPECT_EQ(f.ALStatusBar2->GetPanelText(0), L"Path:");
+  EXPECT_EQ(f.NsShellCombo2->GetParent(), f.ALStatusBar2);
+  EXPECT_EQ(f.NsShellCombo2->GetLeft(), 52);
+  EXPECT_EQ(f.NsShellCombo2->GetWidth(), 600);
+  EXPECT_EQ(f.NsShellCombo3->GetParent(), f.ALStatusBar1);
+  // From top to bottom: the toolbar, the first pane, its status bar, the
+  // splitter, the second pane.
+  EXPECT_LT(f.ShellList->GetTop() + f.ShellList->GetHeight(), f.ALStatusBar2->GetTop() + 1);
+  EXPECT_LT(f.ALStatusBar2->GetTop(), f.Splitter2->GetTop());
+  EXPECT_LT(f.Splitter2->GetTop(), f.PanelExpl2->GetTop());
+  EXPECT_EQ(f.ShellTree2->GetParent(), f.PanelExpl2);
+  EXPECT_LT(f.ShellTree2->GetLeft(), f.ShellList2->GetLeft());
+
+  // The controls are on their pane's link, in the shell font.
+  EXPECT_EQ(f.ShellTree->GetShellLink(), f.NsShellLink);
+  EXPECT_EQ(f.ShellList->GetShellLink(), f.NsShellLink);
+  EXPECT_EQ(f.NsShellCombo2->GetShellLink(), f.NsShellLink);
+  EXPECT_EQ(f.ShellTree2->GetShellLink(), f.NsShellLink2);
+  EXPECT_EQ(f.ShellList2->GetShellLink(), f.NsShellLink2);
+  EXPECT_EQ(f.NsShellCombo3->GetShellLink(), f.NsShellLink2);
+  EXPECT_EQ(f.ShellList->GetFont().GetName(), L"Tahoma");
+  EXPECT_EQ(f.ShellTree2->GetFont().GetHeight(), -11);
+  EXPECT_EQ(f.ShellTree->GetIndent(), 19);
+  EXPECT_TRUE(f.ShellList->GetNoFillOnStartup());
+  EXPECT_TRUE(f.NsShellCombo2->GetShowFullPath());
+
+  // The menu bar.
+  TMenuItem& bar = f.MainMenu1->GetItems();
+  ASSERT_EQ(bar.Count(), 4);
+  EXPECT_EQ(bar.Item(0)->GetCaption(), L"&Exit");
+  EXPECT_EQ(bar.Item(1)->GetCaption(), L"&Bookmark");
+  EXPECT_EQ(bar.Item(2)->GetCaption(), L"LastAdded");
+  EXPECT_EQ(bar.Item(3)->GetCaption(), L"&Help");
+  ASSERT_EQ(bar.Item(3)->Count(), 1);
+  EXPECT_EQ(bar.Item(3)->Item(0)->GetCaption(), L"&About...");
+}
+
+TEST_F(MainWindowTest, BothPanesShowTheirTreesFolderFromTheStart) {
+  TfrmMain& f = OpenShown();
+  // The trees start on the desktop and the links bring the lists along.
+  EXPECT_TRUE(PumpMessagesUntil([&] { return f.ShellList->GetItems().Count() > 0; }, 20000));
+  EXPECT_TRUE(PumpMessagesUntil([&] { return f.ShellList2->GetItems().Count() > 0; }, 20000));
+}
+
+TEST_F(MainWindowTest, CommandsActOnTheFocusedPaneAndTheCombosDoNotCount) {
+  TfrmMain& f = OpenShown();
+  f.ShellTree2->SetSelectedFolder(first + L"\\Inner");
+  // With the focus in the first pane's combo, the focused pane is the second.
+  f.NsShellCombo2->SetFocus();
+  PumpMessagesFor(20);
+  ASSERT_EQ(f.FocusedPane(), TPane::Second);
+  Press(f.ParentButton);
+  EXPECT_TRUE(SameText(f.ShellTree2->GetSelectedFolder(), first));
+  f.IconListButton->SetDown(true);
+  Press(f.IconListButton);
+  EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
+  EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
+  EXPECT_TRUE(f.IconList2);
+  EXPECT_FALSE(f.Details2);
+  EXPECT_TRUE(f.Details1);
+  f.HiddenButton->SetDown(true);
+  Press(f.HiddenButton);
+  EXPECT_TRUE(f.ShellList2->GetShowHidden());
+  EXPECT_TRUE(f.ShellTree2->GetShowHidden());
+  EXPECT_FALSE(f.ShellList->GetShowHidden());
+
+  // With the focus in the first pane's list, the first pane.
+  f.ShellList->SetFocus();
+  PumpMessagesFor(20);
+  ASSERT_EQ(f.FocusedPane(), TPane::First);
+  Press(f.TumbnailsButton);
+  EXPECT_TRUE(f.ShellList->GetThumbnails());
+  EXPECT_TRUE(f.Tumbnails1);
+  EXPECT_FALSE(f.Details1);
+  Press(f.DetailsButton);
+  EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
+  EXPECT_FALSE(f.ShellList->GetThumbnails());
+  EXPECT_TRUE(f.Details1);
+}
+
+TEST_F(MainWindowTest, ClicksChooseTheRememberedPaneAndSingleExplorerTakesTheFirst) {
+  TfrmMain& f = OpenShown();
+  ClickIn(f.ShellList2);
+  EXPECT_FALSE(f.Expl1Focus);
+  ClickIn(f.ShellTree);
+  EXPECT_TRUE(f.Expl1Focus);
+  ClickIn(f.ShellTree2);
+  EXPECT_FALSE(f.Expl1Focus);
+  f.SingleWinButton->SetDown(true);
+  Press(f.SingleWinButton);
+  EXPECT_TRUE(f.Expl1Focus);
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 0);
+}
+
+TEST_F(MainWindowTest, DoubleExplorerGivesTheSecondPaneHalfTheWindowLessSixty) {
+  TfrmMain& f = Open();
+  f.SetWindowState(wsNormal);
+  f.SetBounds(50, 50, 700, 500);
+  Press(f.DualHButton);
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 190);
+  f.SetBounds(50, 50, 700, 501);
+  Press(f.DualHButton);
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 190);
+  f.SetBounds(50, 50, 700, 640);
+  Press(f.DualHButton);
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 260);
+}
+
+TEST_F(MainWindowTest, APaneWithNoViewFlagShowsThumbnailsWithEveryViewButtonUp) {
+  TfrmMain& f = Open();
+  f.IconList2 = f.Details2 = f.Tumbnails2 = false;
+  f.SyncViewButtons(TPane::Second);
+  EXPECT_TRUE(f.ShellList2->GetThumbnails());
+  EXPECT_FALSE(f.IconListButton->GetDown());
+  EXPECT_FALSE(f.DetailsButton->GetDown());
+  EXPECT_FALSE(f.TumbnailsButton->GetDown());
+  EXPECT_FALSE(f.ShellList->GetThumbnails());
+}
+
+TEST_F(MainWindowTest, EnteringTheSecondTreeShowsItsView) {
+  TfrmMain& f = OpenShown();
+  f.IconList2 = true;
+  f.Details2 = false;
+  f.ShellTree2->SetFocus();
+  PumpMessagesFor(20);
+  EXPECT_TRUE(f.IconListButton->GetDown());
+  EXPECT_FALSE(f.DetailsButton->GetDown());
+  EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
+}
+
+TEST_F(MainWindowTest, DraggingEitherSplitterKeepsBothTreesEquallyWide) {
+  TfrmMain& f = OpenShown();
+  int size = 180;
+  bool accept = false;
+  f.Splitter1->OnCanResize(f.Splitter1, size, accept);
+  EXPECT_TRUE(accept);
+  EXPECT_EQ(f.ShellTree2->GetWidth(), 180);
+  size = 150;
+  accept = false;
+  f.Splitter3->OnCanResize(f.Splitter3, size, accept);
+  EXPECT_TRUE(accept);
+  EXPECT_EQ(f.Panel2->GetWidth(), 150);
+}
+
+TEST_F(MainWindowTest, ASecondStartComesBackAsTheFirstWasLeft) {
+  {
+    TfrmMain& f = OpenShown();
+    f.SetWindowState(wsNormal);
+    f.SetBounds(120, 80, 820, 610);
+    f.ShellTree->SetSelectedFolder(first);
+    f.ShellTree2->SetSelectedFolder(second);
+    f.Panel2->SetWidth(170);
+    f.PanelExpl2->SetHeight(0);
+    f.SingleWinButton->SetDown(true);
+    f.IconList2 = true;
+    f.Details2 = false;
+    f.Expl1Focus = false;
+    Close();
+  }
+  EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"120");
+  EXPECT_EQ(Key(settings, L"MForm", L"Top"), L"80");
+  EXPECT_EQ(Key(settings, L"MForm", L"Width"), L"820");
+  EXPECT_EQ(Key(settings, L"MForm", L"Height"), L"610");
+  EXPECT_EQ(Key(settings, L"MForm", L"Expl2Height"), L"0");
+  EXPECT_EQ(Key(settings, L"MForm", L"Expl1Width"), L"170");
+  EXPECT_EQ(Key(settings, L"MForm", L"Expl1Focus"), L"0");
+  EXPECT_EQ(Key(settings, L"MForm", L"IconList2"), L"1");
+  EXPECT_EQ(Key(settings, L"MForm", L"Details2"), L"0");
+  EXPECT_EQ(Key(settings, L"MForm", L"wsNormal"), L"1");
+  EXPECT_EQ(Key(settings, L"MForm", L"wsMaximized"), L"0");
+  EXPECT_EQ(Key(settings, L"MForm", L"SingleWinB"), L"1");
+  EXPECT_EQ(Key(settings, L"MForm", L"Hidden"), L"<none>");  // read, never written
+  EXPECT_TRUE(SameText(Key(settings, L"GenInfo", L"Path1"), first));
+  EXPECT_TRUE(SameText(Key(settings, L"GenInfo", L"Path2"), second));
+
+  TfrmMain& f = Open();
+  EXPECT_EQ(f.GetWindowState(), wsNormal);
+  EXPECT_EQ(f.GetLeft(), 120);
+  EXPECT_EQ(f.GetHeight(), 610);
+  EXPECT_TRUE(SameText(f.ShellTree->GetSelectedFolder(), first));
+  EXPECT_TRUE(SameText(f.ShellTree2->GetSelectedFolder(), second));
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 0);
+  EXPECT_EQ(f.Panel2->GetWidth(), 170);
+  EXPECT_EQ(f.ShellTree2->GetWidth(), 170);
+  EXPECT_FALSE(f.Expl1Focus);
+  EXPECT_TRUE(f.SingleWinButton->GetDown());
+  EXPECT_FALSE(f.DualHButton->GetDown());
+  // The remembered pane's view shows on the buttons and its list; the other
+  // list keeps the details view.
+  EXPECT_TRUE(f.IconListButton->GetDown());
+  EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
+  EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
+}
+
+TEST_F(MainWindowTest, OnlyTheRememberedPanesViewIsAppliedAtStart) {
+  WriteText(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
+  TfrmMain& f = Open();
+  EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
+  EXPECT_TRUE(f.IconListButton->GetDown());
+  EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
+  EXPECT_FALSE(f.ShellList->GetThumbnails());
+}
+
+TEST_F(MainWindowTest, AGarbledFileKeepsWhatParsesAndDefaultsTheRest) {
+  WriteText(settings,
+            "[MForm]\r\nTop=0x20\r\nLeft=$30\r\nHeight=tall\r\nWidth=640\r\nExpl2Height=1e3\r\n"
+            "Expl1Width=0X9A\r\nExpl1Focus=yes\r\nHidden=1\r\nwsNormal=1\r\nwsMaximized=0\r\n"
+            "Details1=\r\n[GenInfo]\r\nPath1=\x01\x02garbage\r\n");
+  TfrmMain& f = Open();
+  EXPECT_EQ(f.GetWindowState(), wsNormal);
+  EXPECT_EQ(f.GetTop(), 0x20);
+  EXPECT_EQ(f.GetLeft(), 0x30);
+  EXPECT_EQ(f.GetHeight(), 500);
+  EXPECT_EQ(f.GetWidth(), 640);
+  EXPECT_EQ(f.PanelExpl2->GetHeight(), 250);
+  EXPECT_EQ(f.Panel2->GetWidth(), 0x9A);
+  EXPECT_TRUE(f.Expl1Focus);
+  EXPECT_TRUE(f.Details1);
+  EXPECT_TRUE(f.HiddenButton->GetDown());
+  EXPECT_TRUE(f.ShellList->GetShowHidden());
+  EXPECT_FALSE(f.ShellTree->GetShowHidden());
+  EXPECT_FALSE(f.ShellList2->GetShowHidden());
+}
+
+TEST_F(MainWindowTest, AFolderThatIsGoneLeavesItsTreeAtTheDefaultAndIsOverwrittenAtExit) {
+  const std::wstring gone = temp / L"Gone";
+  WriteText(settings, "[GenInfo]\r\nPath1=" + Narrow(gone) + "\r\nPath2=" + Narrow(second) + "\r\n");
+  {
+    TfrmMain& f = Open();
+    const std::wstring shown = f.ShellTree->GetSelectedFolder();
+    EXPECT_FALSE(SameText(shown, gone));
+    EXPECT_TRUE(SameText(f.ShellTree2->GetSelectedFolder(), second));
+    Close();
+  }
+  EXPECT_FALSE(SameText(Key(settings, L"GenInfo", L"Path1"), gone));
+}
+
+TEST_F(MainWindowTest, AMaximizedEndKeepsTheNormalBoundsAndAMinimizedOneTheBand) {
+  {
+    TfrmMain& f = OpenShown();
+    f.SetWindowState(wsNormal);
+    f.SetBounds(60, 70, 800, 600);
+    f.PanelExpl2->SetHeight(200);
+    Close();
+  }
+  {
+    TfrmMain& f = OpenShown();
+    f.SetWindowState(wsMaximized);
+    f.PanelExpl2->SetHeight(180);
+    Close();
+  }
+  EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"60");
+  EXPECT_EQ(Key(settings, L"MForm", L"Width"), L"800");
+  EXPECT_EQ(Key(settings, L"MForm", L"wsMaximized"), L"1");
+  EXPECT_EQ(Key(settings, L"MForm", L"Expl2Height"), L"180");
+  {
+    TfrmMain& f = OpenShown();
+    EXPECT_EQ(f.GetWindowState(), wsMaximized);
+    f.SetWindowState(wsMinimized);
+    f.PanelExpl2->SetHeight(90);
+    Close();
+  }
+  EXPECT_EQ(Key(settings, L"MForm", L"wsNormal"), L"0");
+  EXPECT_EQ(Key(settings, L"MForm", L"wsMaximized"), L"0");
+  EXPECT_EQ(Key(settings, L"MForm", L"Expl2Height"), L"180");
+  TfrmMain& f = Open();
+  EXPECT_EQ(f.GetWindowState(), wsNormal);
+}
+
+TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenReportsItAndLosesNothingElse) {
+  {
+    TfrmMain& f = Open();
+    f.SetWindowState(wsNormal);
+    f.SetBounds(10, 20, 700, 500);
+    Close();
+  }
+  ASSERT_TRUE(errors.empty());
+  // Held open without sharing, the file cannot be written at the next exit.
+  HANDLE lock = CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  {
+    TfrmMain& f = Open();
+    f.SetBounds(30, 40, 700, 500);
+    Close();
+  }
+  CloseHandle(lock);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], L"Unable to write to " + settings);
+  EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"10");
+}
+
+TEST(AboutWindowTest, ShowsTheVersionAndAcceptCloses) {
+  TfrmAbout about(nullptr);
+  EXPECT_EQ(about.GetCaption(), L"frmAbout");
+  EXPECT_EQ(about.GetClientWidth(), 642);
+  EXPECT_EQ(about.GetClientHeight(), 498);
+  EXPECT_EQ(about.lblVersion->GetCaption(), L"Twinscope V1.6");
+  EXPECT_EQ(about.GroupBox1->GetCaption(), L"About");
+  EXPECT_EQ(about.GroupBox2->GetCaption(), L"License");
+  EXPECT_TRUE(about.memLicense->GetReadOnly());
+  EXPECT_EQ(about.btnAccept->GetCaption(), L"Accept");
+  // Accept ends the modal loop with OK.
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (TCustomForm* active = Screen->GetActiveForm())
+      if (auto* a = dynamic_cast<TfrmAbout*>(active)) a->btnAccept->Click();
+  });
+  EXPECT_EQ(about.ShowModal(), mrOk);
+}
+
+}  // namespace
+}  // namespace ts::test
