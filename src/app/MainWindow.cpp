@@ -209,8 +209,10 @@ void TfrmMain::CreateFirstPane() {
 
 void TfrmMain::CreateSecondPane() {
   Splitter2 = Make<TSplitter>(this, L"Splitter2", this);
-  Splitter2->SetBounds(0, kSplitter2Top, 700, 4);
+  // A splitter starts on the left, where its height follows the window's:
+  // bottom first, so that the bounds keep the bar's own height.
   Splitter2->SetAlign(alBottom);
+  Splitter2->SetBounds(0, kSplitter2Top, 700, 4);
 
   PanelExpl2 = Make<TPanel>(this, L"PanelExpl2", this);
   PanelExpl2->SetBounds(0, kSecondPaneTop, 700, 250);
@@ -246,6 +248,9 @@ void TfrmMain::CreateSecondPane() {
   };
   ShellTree2->OnEnter = [this](TObject* sender) { ShellTree2Enter(sender); };
   ShellTree2->SetTabOrder(0);
+  // The tree came after its splitter, which the left side held alone until
+  // then: put the bar back at the tree's right edge.
+  Splitter3->SetLeft(ShellTree2->GetLeft() + ShellTree2->GetWidth());
 }
 
 void TfrmMain::CreateMenu() {

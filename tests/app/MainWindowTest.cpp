@@ -139,9 +139,13 @@ TEST_F(MainWindowTest, ComponentsStandWhereTheWindowPutsThem) {
   // splitter, the second pane.
   EXPECT_LT(f.ShellList->GetTop() + f.ShellList->GetHeight(), f.ALStatusBar2->GetTop() + 1);
   EXPECT_LT(f.ALStatusBar2->GetTop(), f.Splitter2->GetTop());
+  EXPECT_EQ(f.Splitter2->GetHeight(), 4);
   EXPECT_LT(f.Splitter2->GetTop(), f.PanelExpl2->GetTop());
   EXPECT_EQ(f.ShellTree2->GetParent(), f.PanelExpl2);
-  EXPECT_LT(f.ShellTree2->GetLeft(), f.ShellList2->GetLeft());
+  EXPECT_EQ(f.ShellTree2->GetLeft(), 0);
+  EXPECT_EQ(f.Splitter3->GetLeft(), f.ShellTree2->GetWidth());
+  EXPECT_EQ(f.ShellList2->GetLeft(), f.ShellTree2->GetWidth() + 4);
+  EXPECT_EQ(f.Splitter1->GetLeft(), f.Panel2->GetWidth());
 
   // The controls are on their pane's link, in the shell font.
   EXPECT_EQ(f.ShellTree->GetShellLink(), f.NsShellLink);
@@ -183,14 +187,12 @@ TEST_F(MainWindowTest, CommandsActOnTheFocusedPaneAndTheCombosDoNotCount) {
   ASSERT_EQ(f.FocusedPane(), TPane::Second);
   Press(f.ParentButton);
   EXPECT_TRUE(SameText(f.ShellTree2->GetSelectedFolder(), first));
-  f.IconListButton->SetDown(true);
   Press(f.IconListButton);
   EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
   EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
   EXPECT_TRUE(f.IconList2);
   EXPECT_FALSE(f.Details2);
   EXPECT_TRUE(f.Details1);
-  f.HiddenButton->SetDown(true);
   Press(f.HiddenButton);
   EXPECT_TRUE(f.ShellList2->GetShowHidden());
   EXPECT_TRUE(f.ShellTree2->GetShowHidden());
@@ -218,7 +220,6 @@ TEST_F(MainWindowTest, ClicksChooseTheRememberedPaneAndSingleExplorerTakesTheFir
   EXPECT_TRUE(f.Expl1Focus);
   ClickIn(f.ShellTree2);
   EXPECT_FALSE(f.Expl1Focus);
-  f.SingleWinButton->SetDown(true);
   Press(f.SingleWinButton);
   EXPECT_TRUE(f.Expl1Focus);
   EXPECT_EQ(f.PanelExpl2->GetHeight(), 0);
@@ -325,7 +326,7 @@ TEST_F(MainWindowTest, ASecondStartComesBackAsTheFirstWasLeft) {
 }
 
 TEST_F(MainWindowTest, OnlyTheRememberedPanesViewIsAppliedAtStart) {
-  WriteText(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
+  WriteText(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nDetails2=0\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
   TfrmMain& f = Open();
   EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
   EXPECT_TRUE(f.IconListButton->GetDown());
@@ -431,11 +432,12 @@ TEST(AboutWindowTest, ShowsTheVersionAndAcceptCloses) {
   EXPECT_EQ(about.GroupBox2->GetCaption(), L"License");
   EXPECT_TRUE(about.memLicense->GetReadOnly());
   EXPECT_EQ(about.btnAccept->GetCaption(), L"Accept");
-  // Accept ends the modal loop with OK.
+  // Accept ends the modal loop with OK; the timer fires inside that loop.
+  static TfrmAbout* shown;
+  shown = &about;
   SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    if (TCustomForm* active = Screen->GetActiveForm())
-      if (auto* a = dynamic_cast<TfrmAbout*>(active)) a->btnAccept->Click();
+    shown->btnAccept->Click();
   });
   EXPECT_EQ(about.ShowModal(), mrOk);
 }
