@@ -172,7 +172,17 @@ void TfrmMain::ConfigureCombo(TNsShellCombo* combo, TNsShellLink* link) {
 void TfrmMain::CreateFirstPane() {
   // The lists and combos are made before the trees: when loading ends, the
   // trees select their first folder and the link brings the lists, which
-  // are ready by then, along.
+  // are ready by then, along. The path box joins its link when its window
+  // is made, and the windows are made in this order: the box comes first,
+  // so that it is there when the tree's window shows the first folder.
+  ALStatusBar2 = Make<TALStatusBar>(this, L"ALStatusBar2", this);
+  ALStatusBar2->SetBounds(0, kFirstStatusBarTop, 700, 22);
+  ALStatusBar2->SetAlign(alBottom);
+  ALStatusBar2->AddPanel(L"Path:", 50);
+  ALStatusBar2->AddPanel(L"", 50);
+  NsShellCombo2 = Make<TNsShellCombo>(this, L"NsShellCombo2", ALStatusBar2);
+  ConfigureCombo(NsShellCombo2, NsShellLink);
+
   Panel2 = Make<TPanel>(this, L"Panel2", this);
   Panel2->SetBounds(0, 30, 229, 300);
   Panel2->SetAlign(alLeft);
@@ -190,13 +200,6 @@ void TfrmMain::CreateFirstPane() {
     FirstPaneMouseDown(s, b, sh, x, y);
   };
 
-  ALStatusBar2 = Make<TALStatusBar>(this, L"ALStatusBar2", this);
-  ALStatusBar2->SetBounds(0, kFirstStatusBarTop, 700, 22);
-  ALStatusBar2->SetAlign(alBottom);
-  ALStatusBar2->AddPanel(L"Path:", 50);
-  ALStatusBar2->AddPanel(L"", 50);
-  NsShellCombo2 = Make<TNsShellCombo>(this, L"NsShellCombo2", ALStatusBar2);
-  ConfigureCombo(NsShellCombo2, NsShellLink);
 
   ShellTree = Make<TNsShellTree>(this, L"ShellTree", Panel2);
   ShellTree->SetAlign(alClient);
@@ -205,6 +208,8 @@ void TfrmMain::CreateFirstPane() {
     FirstPaneMouseDown(s, b, sh, x, y);
   };
   ShellTree->SetTabOrder(0);
+  // Made first, the status bar is still tabbed to after the list.
+  ALStatusBar2->SetTabOrder(ShellList->GetTabOrder() + 1);
 }
 
 void TfrmMain::CreateSecondPane() {

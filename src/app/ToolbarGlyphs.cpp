@@ -178,6 +178,7 @@ void DrawToolbarGlyph(TToolbarGlyph glyph, TBitmap& bitmap) {
   }
   // The transparent colour is read from the bottom-left pixel.
   painter.Dot(0, ToolbarGlyphSize - 1, ToolbarGlyphBackground);
+  bitmap.Dormant();
 }
 
 }  // namespace ts

@@ -60,6 +60,9 @@ void TSpeedButton::Paint(HDC dc) {
   else if (!fFlat)
     DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
   if (fGlyph.GetHandle() != nullptr) {
+    // A bitmap goes into one drawing context at a time: the glyph's own
+    // canvas, left over from drawing it, would keep it out of this one.
+    fGlyph.Dormant();
     HDC from = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(from, fGlyph.GetHandle());
     const int x = (r.right - fGlyph.GetWidth()) / 2 + (fDown ? 1 : 0);

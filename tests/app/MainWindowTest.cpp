@@ -176,6 +176,9 @@ TEST_F(MainWindowTest, BothPanesShowTheirTreesFolderFromTheStart) {
   // The trees start on the desktop and the links bring the lists along.
   EXPECT_TRUE(PumpMessagesUntil([&] { return f.ShellList->GetItems().Count() > 0; }, 20000));
   EXPECT_TRUE(PumpMessagesUntil([&] { return f.ShellList2->GetItems().Count() > 0; }, 20000));
+  // The path boxes show where their panes are.
+  EXPECT_FALSE(f.NsShellCombo2->GetText().empty());
+  EXPECT_EQ(f.NsShellCombo2->GetText(), f.NsShellCombo3->GetText());
 }
 
 TEST_F(MainWindowTest, CommandsActOnTheFocusedPaneAndTheCombosDoNotCount) {

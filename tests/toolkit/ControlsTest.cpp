@@ -12,6 +12,7 @@
 #include "toolkit/ComCtrls.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Graphics.h"
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
 
@@ -173,6 +174,26 @@ TEST_F(ControlsTest, AKeyEventThatClearsTheKeyConsumesIt) {
   EXPECT_EQ(memo->GetText(), L"line 1\r\nline 2\r\n");
   memo->SetReadOnly(true);
   EXPECT_NE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY, 0);
+}
+
+TEST_F(ControlsTest, ASpeedButtonDrawsAGlyphStillHeldByItsCanvas) {
+  auto* button = new TSpeedButton(&form);
+  button->SetParent(&form);
+  button->SetBounds(10, 10, 25, 24);
+  TBitmap& glyph = button->GetGlyph();
+  glyph.SetPixelFormat(pf24bit);
+  glyph.SetSize(16, 16);
+  // Drawn through its canvas, which keeps the bitmap selected afterwards.
+  glyph.GetCanvas().Brush.Color = clRed;
+  glyph.GetCanvas().FillRect(RECT{0, 0, 16, 16});
+  glyph.GetCanvas().Brush.Color = 0xFF00FF;  // the transparent corner
+  glyph.GetCanvas().FillRect(RECT{0, 15, 1, 16});
+  InvalidateRect(button->GetHandle(), nullptr, TRUE);
+  UpdateWindow(button->GetHandle());
+  HDC dc = GetDC(button->GetHandle());
+  const COLORREF centre = GetPixel(dc, 12, 12);
+  ReleaseDC(button->GetHandle(), dc);
+  EXPECT_EQ(centre, RGB(255, 0, 0));
 }
 
 TEST_F(ControlsTest, SpeedButtonsOfAGroupAreRadioButtonsAndNeverTakeTheFocus) {
