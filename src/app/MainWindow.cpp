@@ -312,10 +312,12 @@ void TfrmMain::SyncViewButtons(TPane pane) {
   const bool details = first ? Details1 : Details2;
   const bool tumbnails = first ? Tumbnails1 : Tumbnails2;
   // Up first: a group that may be all up holds at most one button down.
+  // With more than one flag set, the button of the view the list gets
+  // below is pressed last, so that it is the one left down.
   for (TSpeedButton* button : {IconListButton, DetailsButton, TumbnailsButton}) button->SetDown(false);
-  if (iconList) IconListButton->SetDown(true);
-  if (details) DetailsButton->SetDown(true);
   if (tumbnails) TumbnailsButton->SetDown(true);
+  if (details) DetailsButton->SetDown(true);
+  if (iconList) IconListButton->SetDown(true);
 
   TNsShellList* list = ListOf(pane);
   if (iconList)

@@ -329,10 +329,13 @@ TEST_F(MainWindowTest, ASecondStartComesBackAsTheFirstWasLeft) {
 }
 
 TEST_F(MainWindowTest, OnlyTheRememberedPanesViewIsAppliedAtStart) {
-  WriteText(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nDetails2=0\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
+  // Details2 is missing, so it reads true: the list view still wins, on
+  // the list and on the buttons.
+  WriteText(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
   TfrmMain& f = Open();
   EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
   EXPECT_TRUE(f.IconListButton->GetDown());
+  EXPECT_FALSE(f.DetailsButton->GetDown());
   EXPECT_EQ(f.ShellList->GetViewStyle(), vsReport);
   EXPECT_FALSE(f.ShellList->GetThumbnails());
 }
