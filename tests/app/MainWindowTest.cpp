@@ -428,6 +428,13 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenReportsItAndLosesNothingE
   EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"10");
 }
 
+TfrmAbout* gShownAbout = nullptr;
+
+void CALLBACK ClickAccept(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  gShownAbout->btnAccept->Click();
+}
+
 TEST(AboutWindowTest, ShowsTheVersionAndAcceptCloses) {
   TfrmAbout about(nullptr);
   EXPECT_EQ(about.GetCaption(), L"frmAbout");
@@ -439,12 +446,8 @@ TEST(AboutWindowTest, ShowsTheVersionAndAcceptCloses) {
   EXPECT_TRUE(about.memLicense->GetReadOnly());
   EXPECT_EQ(about.btnAccept->GetCaption(), L"Accept");
   // Accept ends the modal loop with OK; the timer fires inside that loop.
-  static TfrmAbout* shown;
-  shown = &about;
-  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    shown->btnAccept->Click();
-  });
+  gShownAbout = &about;
+  SetTimer(nullptr, 0, 50, ClickAccept);
   EXPECT_EQ(about.ShowModal(), mrOk);
 }
 
