@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/AboutWindow.h"
+#include "app/BookmarkWindow.h"
 #include "app/MainWindow.h"
 #include "shell/ShellStartup.h"
 #include "toolkit/Application.h"
@@ -17,6 +18,13 @@ void FreeForm(T*& form) {
   form = nullptr;
 }
 
+// The bookmark window, hidden; it reads its file as it is made.
+void CreateBookmarkWindow() {
+  ts::TfrmBookmark* form = nullptr;
+  ts::Application->CreateForm(form);
+  ts::frmBookmark = form;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -26,10 +34,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->SetTitle(L"Twinscope");
     // The program's windows, in this order; only the first is shown.
     Application->CreateForm(frmMain);
+    CreateBookmarkWindow();
     Application->CreateForm(frmAbout);
     Application->Run();
     // The main window goes first, writing its settings; then the others.
     FreeForm(frmMain);
+    FreeForm(frmBookmark);
     FreeForm(frmAbout);
     return 0;
   } catch (const Exception& e) {

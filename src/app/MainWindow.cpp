@@ -367,7 +367,10 @@ void TfrmMain::DualHButtonClick(TObject*) { PanelExpl2->SetHeight(GetHeight() / 
 void TfrmMain::Exi1Click(TObject*) { Close(); }
 
 void TfrmMain::Bookmark1Click(TObject*) {
-  if (frmBookmark != nullptr) frmBookmark->Show();
+  if (frmBookmark == nullptr) return;
+  frmBookmark->Show();
+  // The bookmark window puts the focus on its list.
+  frmBookmark->SetFocus();
 }
 
 void TfrmMain::LastAddedClick(TObject*) {
