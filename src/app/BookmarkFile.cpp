@@ -62,6 +62,11 @@ std::vector<uint8_t> BookmarkStream(TListBox& list) {
 }
 
 void WriteBookmarkFile(const std::wstring& fileName, TListBox& list) {
+  // A read-only file is not written over, as opening it for writing would
+  // refuse; a rename alone would not ask on every system.
+  const DWORD attributes = GetFileAttributesW(fileName.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    CannotCreate(fileName, ERROR_ACCESS_DENIED);
   const std::vector<uint8_t> bytes = BookmarkStream(list);
   const std::wstring newFile = fileName + kNewSuffix;
   if (!WriteWholeFile(newFile, bytes)) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -181,7 +182,9 @@ TEST_F(BookmarkWindowTest, TheWindowStartsHiddenWithItsLayoutTextsAndTenLines) {
   for (const auto& p : places) {
     EXPECT_EQ(p.control->GetLeft(), p.left) << p.control->GetName();
     EXPECT_EQ(p.control->GetTop(), p.top) << p.control->GetName();
-    if (p.caption != nullptr) EXPECT_EQ(p.control->GetCaption(), p.caption);
+    if (p.caption != nullptr) {
+      EXPECT_EQ(p.control->GetCaption(), p.caption);
+    }
   }
   // Neighbouring buttons do not overlap.
   EXPECT_LE(f.btnSave->GetLeft() + f.btnSave->GetWidth(), f.btnGoto->GetLeft());
@@ -315,7 +318,9 @@ protected:
       TfrmBookmark& f = Open();
       lines = Lines(f);
       ASSERT_EQ(errors.size(), 1u);
-      if (!error.empty()) EXPECT_EQ(errors[0], error);
+      if (!error.empty()) {
+        EXPECT_EQ(errors[0], error);
+      }
       const bool initial = lines == InitialLines();
       const bool prefix = lines.size() <= fileLines.size() && std::equal(lines.begin(), lines.end(), fileLines.begin());
       EXPECT_TRUE(initial || prefix);
@@ -525,6 +530,34 @@ TEST_F(BookmarkWindowTest, AFileThatCannotBeMadeIsReported) {
     EXPECT_TRUE(StartsText(L"Cannot create file \"" + name + L"\". ", errors[0])) << errors[0];
     EXPECT_FALSE(Exists(name));
   }
+}
+
+TEST_F(BookmarkWindowTest, APathBeyond260CharactersIsWrittenWholeOrReportedWithThePreviousFileKept) {
+  const std::wstring folder =
+      temp.MakeFolder(std::wstring(100, L'a') + L"\\" + std::wstring(100, L'b') + L"\\" + std::wstring(100, L'c'));
+  file = folder + L"\\MyList.DAT";
+  ASSERT_GT(file.size(), 260u);
+  const Bytes previous = GoodStream();
+  WriteBytes(LongPath(file), previous);
+  {
+    TfrmBookmark& f = Open();
+    f.ListBox1->GetItems().Put(0, L"1 C:\\Long");
+    Close();
+  }
+  // Where the platform takes such paths, the file is written; where it does
+  // not, the write is reported and the previous file stays.
+  const Bytes now = ReadBytes(LongPath(file));
+  if (errors.empty()) {
+    EXPECT_EQ(now, ListBoxStream([](TStreamBytes& s) {
+                s.String6("1 C:\\Long").String20("2 C:\\Tw\xc3\xb6").String18(u"3 \u4e8c\u4e09\u56db").String6("4 C:\\Four");
+              }));
+  } else {
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(StartsText(L"Cannot create file \"" + file + L"\". ", errors[0])) << errors[0];
+    EXPECT_EQ(now, previous);
+  }
+  std::printf("[ INFO     ] a path of %zu characters: %s\n", file.size(), errors.empty() ? "written" : "reported");
+  EXPECT_FALSE(Exists(LongPath(file + L".new")));
 }
 
 // The commands on a real main window
