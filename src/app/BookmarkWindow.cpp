@@ -66,6 +66,7 @@ TfrmBookmark::~TfrmBookmark() {
   } catch (...) {
     Application->HandleException();
   }
+  if (frmBookmark == this) frmBookmark = nullptr;
 }
 
 void TfrmBookmark::CreateComponents() {
