@@ -408,20 +408,17 @@ TEST_F(DamagedFileTest, AnyByteFlippedNeverCrashesOrLosesTheFile) {
       damaged[i] = value;
       errors.clear();
       WriteBytes(file, damaged);
-      {
-        TfrmBookmark& f = Open();
-        // Every line the window holds was read from this file, or is one of
-        // the ten it starts with.
-        EXPECT_LE(errors.size(), 1u);
-        if (!errors.empty()) {
-          EXPECT_EQ(ReadBytes(file + L".bad"), damaged) << "byte " << i;
-          DeleteFileW((file + L".bad").c_str());
-        } else {
-          EXPECT_FALSE(Exists(file + L".bad")) << "byte " << i;
-        }
-        (void)f;
-        Close();
+      // A damaged stream is reported once and kept aside as it was; one
+      // that still reads (a changed letter, a changed width) is not.
+      Open();
+      EXPECT_LE(errors.size(), 1u);
+      if (!errors.empty()) {
+        EXPECT_EQ(ReadBytes(file + L".bad"), damaged) << "byte " << i;
+        DeleteFileW((file + L".bad").c_str());
+      } else {
+        EXPECT_FALSE(Exists(file + L".bad")) << "byte " << i;
       }
+      Close();
       // Whatever was read is written back in a file that reads cleanly.
       errors.clear();
       const Bytes written = ReadBytes(file);
