@@ -17,7 +17,7 @@ const wchar_t* const InitialBookmarks[10] = {L"1 C:\\tmp", L"2 C:\\temp", L"3", 
 namespace {
 
 constexpr wchar_t kCaption[] = L"Bookmark List  (shortcut Alt-B, 1..10, S or G or D)";
-// A line of this length or shorter names no folder to go to.
+// Lines of four characters or fewer name no folder to go to.
 constexpr size_t kShortestGotoLine = 5;
 
 template <typename T>
