@@ -517,6 +517,7 @@ TEST_F(BookmarkWindowTest, AFailedWriteIsReportedAndLeavesThePreviousFileAsItWas
 }
 
 TEST_F(BookmarkWindowTest, AFileThatCannotBeMadeIsReported) {
+  // A folder that is not there, a name longer than any folder may have.
   for (const std::wstring& name : {temp / L"Missing\\MyList.DAT", temp / (std::wstring(300, L'n') + L"\\MyList.DAT")}) {
     errors.clear();
     file = name;
@@ -527,6 +528,17 @@ TEST_F(BookmarkWindowTest, AFileThatCannotBeMadeIsReported) {
     EXPECT_TRUE(StartsText(L"Cannot create file \"" + name + L"\". ", errors[0])) << errors[0];
     EXPECT_FALSE(Exists(name));
   }
+  // A folder by the file's name is not read, and stays a folder.
+  errors.clear();
+  file = temp.MakeFolder(L"Taken\\MyList.DAT");
+  temp.MakeFile(L"Taken\\MyList.DAT\\inside.txt", "kept");
+  Open();
+  EXPECT_TRUE(errors.empty());
+  Close();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(StartsText(L"Cannot create file \"" + file + L"\". ", errors[0])) << errors[0];
+  EXPECT_EQ(ReadBytes(file + L"\\inside.txt"), (Bytes{'k', 'e', 'p', 't'}));
+  EXPECT_FALSE(Exists(file + L".new"));
 }
 
 TEST_F(BookmarkWindowTest, APathBeyond260CharactersIsWrittenWholeOrReportedWithThePreviousFileKept) {
