@@ -3,6 +3,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/BookmarkWindow.h"
+#include "app/LatestAddedWindow.h"
 #include "app/MainWindow.h"
 #include "shell/ShellStartup.h"
 #include "toolkit/Application.h"
@@ -36,11 +37,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->CreateForm(frmMain);
     CreateBookmarkWindow();
     Application->CreateForm(frmAbout);
+    TfrmLatestAdded* latestAdded = nullptr;
+    Application->CreateForm(latestAdded);
+    frmLatestAdded = latestAdded;
     Application->Run();
     // The main window goes first, writing its settings; then the others.
     FreeForm(frmMain);
     FreeForm(frmBookmark);
     FreeForm(frmAbout);
+    FreeForm(frmLatestAdded);
     return 0;
   } catch (const Exception& e) {
     MessageBoxW(nullptr, e.Message().c_str(), L"Twinscope", MB_OK | MB_ICONSTOP);

@@ -3,6 +3,7 @@
 #include <uxtheme.h>
 
 #include "app/AboutWindow.h"
+#include "app/LatestAddedWindow.h"
 #include "app/ToolbarGlyphs.h"
 #include "shell/ShellGlobals.h"
 #include "toolkit/Application.h"
@@ -374,7 +375,12 @@ void TfrmMain::Bookmark1Click(TObject*) {
 }
 
 void TfrmMain::LastAddedClick(TObject*) {
-  if (frmLatestAdded != nullptr) frmLatestAdded->Show();
+  auto* latestAdded = dynamic_cast<TfrmLatestAdded*>(frmLatestAdded);
+  if (latestAdded == nullptr) return;
+  // A window already showing keeps its list until its own Refresh.
+  latestAdded->lblStartPath->SetCaption(TreeOf(FocusedPane())->GetSelectedFolder());
+  latestAdded->Show();
+  if (latestAdded->ListBoxLatest->CanFocus()) latestAdded->ListBoxLatest->SetFocus();
 }
 
 void TfrmMain::About1Click(TObject*) {
