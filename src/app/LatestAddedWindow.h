@@ -34,12 +34,16 @@ public:
   // Walks the tree below startPath (empty: the current directory).
   void Scan(const std::wstring& startPath);
   // Ascending by the user locale's case-insensitive order of whole lines:
-  // the dated lines by time, one minute's lines by their paths.
+  // the dated lines by time, then the undated ones; one minute's lines by
+  // their paths.
   void Sort();
 
   const std::vector<std::wstring>& Lines() const noexcept { return fLines; }
 
 private:
+  // The minute of each line, which decides between lines of different
+  // minutes without comparing their texts; the undated lines last.
+  std::vector<uint32_t> fMinutes;
   bool fDirsOnly;
   std::vector<std::wstring> fLines;
 };

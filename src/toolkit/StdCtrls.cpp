@@ -201,6 +201,13 @@ void TListBox::SetItemHeight(int value) {
   }
 }
 
+void TListBox::ReserveItems(int count, size_t chars) {
+  if (count <= 0) return;
+  fItems->SetCapacity(fItems->GetCount() + count);
+  if (HandleAllocated())
+    SendMessageW(fHandle, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+}
+
 void TListBox::BeginUpdate() { fUpdate.Begin(fHandle); }
 
 void TListBox::EndUpdate() { fUpdate.End(fHandle); }

@@ -2,6 +2,7 @@
 // with known last-write times, and with a real main window for the jumps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -374,6 +375,36 @@ TEST_F(LatestAddedWindowTest, AHugeFolderIsListedWholeInOrder) {
       ASSERT_GT(CompareText(lines[i - 1], lines[i]), 0) << i;
     }
   }
+}
+
+TEST_F(LatestAddedWindowTest, TheOrderIsTheLocalesCaseInsensitiveOrderOfWholeLinesReversed) {
+  const std::wstring start = temp.MakeFolder(L"Mixed");
+  // Hyphens and apostrophes (which the locale's word order weighs apart),
+  // digits, case, accents, other scripts and symbols, in three minutes and
+  // undated.
+  const wchar_t* const names[] = {
+      L"co-op.txt",  L"coop.txt",   L"co'op.txt", L"Coop2.txt", L"c\u00f4te.txt", L"cote.txt",
+      L"COTE2.txt",    L"_under.txt", L"~tilde.txt", L"10.txt",  L"9.txt",          L"\u4e2d.txt",
+      L"\u0416.txt", L"a b.txt",    L"a_b.txt",   L"a.b.txt",  L"[x].txt",        L"#1.txt",
+  };
+  int n = 0;
+  for (const wchar_t* name : names) {
+    const std::wstring file = temp.MakeFile(std::wstring(L"Mixed\\") + name, "m");
+    if (n % 4 == 3)
+      SetLastWrite(file, 1975, 1, 1, 0, 0);
+    else
+      SetLastWrite(file, 2021, 4, 5, 6, static_cast<WORD>(n % 4), static_cast<WORD>(n % 60));
+    ++n;
+  }
+  TfrmLatestAdded& w = ShowOn(start);
+  auto lines = Lines(w);
+  ASSERT_EQ(lines.size(), std::size(names));
+  std::vector<std::wstring> expected = lines;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [](const std::wstring& a, const std::wstring& b) { return CompareText(a, b) > 0; });
+  EXPECT_EQ(lines, expected);
+  // The undated lines come first, as the order of the texts puts them last.
+  EXPECT_EQ(lines[0].substr(0, 11), L"xxxx-xx-xx ");
 }
 
 TEST(LatestAddedLinesTest, DateTextsAndThePathsOfLines) {
