@@ -39,6 +39,17 @@ bool IsUndatedLine(const std::wstring& line) {
          line[kUndatedPathStart - 1] == L' ';
 }
 
+// The shell takes no path beyond MAX_PATH characters: for a longer one the
+// pane goes as deep as it can, to the nearest folder above that it takes.
+std::wstring ShellReachablePath(std::wstring path) {
+  while (path.size() >= MAX_PATH) {
+    const std::wstring parent = ExtractFileDir(path);
+    if (parent.size() >= path.size()) break;
+    path = parent;
+  }
+  return path;
+}
+
 }  // namespace
 
 std::wstring LatestAddedDateText(int32_t time) {
@@ -337,7 +348,7 @@ void TfrmLatestAdded::Jump() {
   // A path that is gone leaves the pane where it is.
   if (tree != nullptr && !path.empty() &&
       (TNsSelectionListFileOps::IsFolder(path) || TNsSelectionListFileOps::IsFile(path)))
-    tree->SetSelectedFolder(path);
+    tree->SetSelectedFolder(ShellReachablePath(path));
   if (tree != nullptr) tree->Repaint();
   Close();
   if (tree != nullptr && tree->CanFocus()) tree->SetFocus();

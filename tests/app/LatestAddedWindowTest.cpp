@@ -488,6 +488,29 @@ TEST_F(LatestAddedWindowTest, AnUndatedLineJumpsToItsOwnPath) {
   EXPECT_FALSE(w.GetVisible());
 }
 
+TEST_F(LatestAddedWindowTest, APathBeyondWhatTheShellTakesGoesToItsDeepestFolderThatItTakes) {
+  const std::wstring start = temp.MakeFolder(L"Long");
+  const std::wstring level(100, L'd');
+  const std::wstring reachable = start + L"\\" + level + L"\\" + level;
+  const std::wstring deep = reachable + L"\\" + level;
+  ASSERT_LT(reachable.size(), static_cast<size_t>(MAX_PATH));
+  temp.MakeFile(L"Long\\" + level + L"\\" + level + L"\\" + level + L"\\deep.txt", "d");
+  SetLastWrite(deep + L"\\deep.txt", 2031, 1, 1, 1, 1);
+  SetLastWrite(deep, 2030, 1, 1, 1, 1);
+  TfrmMain& m = OpenMain();
+  m.ShellTree->SetSelectedFolder(temp.Path());
+  TfrmLatestAdded& w = ShowOn(start);
+  ASSERT_EQ(Lines(w)[0].substr(19), deep + L"\\deep.txt");
+  DoubleClickLine(w, 0);
+  EXPECT_TRUE(SameText(m.ShellTree->GetSelectedFolder(), reachable));
+  EXPECT_FALSE(w.GetVisible());
+  m.ShellTree->SetSelectedFolder(temp.Path());
+  w.Show();
+  ASSERT_EQ(Lines(w)[1].substr(19), deep + L"\\");
+  DoubleClickLine(w, 1);
+  EXPECT_TRUE(SameText(m.ShellTree->GetSelectedFolder(), reachable));
+}
+
 TEST_F(LatestAddedWindowTest, AVanishedPathLeavesThePaneButStillClosesAndNoLineDoesNothing) {
   const std::wstring data = MakePhotoTree();
   TfrmMain& m = OpenMain();
