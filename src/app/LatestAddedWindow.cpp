@@ -311,31 +311,47 @@ void TfrmLatestAdded::ListBoxLatestDblClick(TObject*) { Jump(); }
 
 // Refresh and jump.
 
+namespace {
+
+// The list box's drawing held for a scope, also when it ends by an exception.
+class TListBoxUpdate {
+public:
+  explicit TListBoxUpdate(TListBox* list) : fList(list) { fList->BeginUpdate(); }
+  ~TListBoxUpdate() { fList->EndUpdate(); }
+  TListBoxUpdate(const TListBoxUpdate&) = delete;
+  TListBoxUpdate& operator=(const TListBoxUpdate&) = delete;
+
+private:
+  TListBox* fList;
+};
+
+}  // namespace
+
 void TfrmLatestAdded::Refresh() {
   THourglassScope hourglass;
   TLatestAddedLines lines(rbtnDirsOnly->GetChecked());
-  ListBoxLatest->GetItems().Clear();
-  lines.Scan(lblStartPath->GetCaption());
-  lines.Sort();
-  FillList(lines);
+  {
+    TListBoxUpdate update(ListBoxLatest);
+    ListBoxLatest->GetItems().Clear();
+    lines.Scan(lblStartPath->GetCaption());
+    lines.Sort();
+    FillList(lines);
+  }
   ListBoxLatest->Repaint();
 }
 
 void TfrmLatestAdded::FillList(const TLatestAddedLines& lines) {
   TStringList& items = ListBoxLatest->GetItems();
   const std::vector<std::wstring>& sorted = lines.Lines();
-  ListBoxLatest->BeginUpdate();
-  try {
+  {
+    TListBoxUpdate update(ListBoxLatest);
     items.Clear();
     size_t chars = 0;
     for (const std::wstring& line : sorted) chars += line.size() + 1;
     ListBoxLatest->ReserveItems(static_cast<int>(sorted.size()), chars);
+    // Newest first: the sorted lines from the last to the first.
     for (auto line = sorted.rbegin(); line != sorted.rend(); ++line) items.Add(*line);
-  } catch (...) {
-    ListBoxLatest->EndUpdate();
-    throw;
   }
-  ListBoxLatest->EndUpdate();
   lblItems->SetCaption(kItems + std::to_wstring(items.GetCount()));
 }
 

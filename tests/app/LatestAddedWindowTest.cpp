@@ -546,8 +546,9 @@ TEST_F(LatestAddedWindowTest, TheMenuCommandPutsTheFocusedPanesFolderIntoTheWind
   EXPECT_EQ(Lines(w).size(), 4u);
   EXPECT_TRUE(w.ListBoxLatest->Focused());
 
-  // Already showing: the label changes, the list waits for Refresh.
-  m.ShellTree2->SetFocus();
+  // Already showing: the label changes, the list waits for Refresh. With
+  // the focus in the first pane's path combo, the second pane's folder.
+  m.NsShellCombo2->SetFocus();
   PumpMessagesFor(20);
   m.LastAdded1->Click();
   EXPECT_TRUE(SameText(w.lblStartPath->GetCaption(), data + L"\\Docs"));
