@@ -251,6 +251,8 @@ TfrmLatestAdded::~TfrmLatestAdded() {
 void TfrmLatestAdded::CreateComponents() {
   SetName(L"frmLatestAdded");
   SetCaption(L"Latest Added");
+  // Over the main window the first time it shows; where the user left it after.
+  SetPosition(poMainFormCenter);
   GetFont().SetName(L"Tahoma");
   GetFont().SetHeight(-11);
   SetClientWidth(756);
