@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "app/MainWindow.h"
