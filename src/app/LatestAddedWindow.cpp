@@ -332,12 +332,16 @@ private:
 void TfrmLatestAdded::Refresh() {
   THourglassScope hourglass;
   TLatestAddedLines lines(rbtnDirsOnly->GetChecked());
-  {
+  try {
     TListBoxUpdate update(ListBoxLatest);
     ListBoxLatest->GetItems().Clear();
     lines.Scan(lblStartPath->GetCaption());
     lines.Sort();
     FillList(lines);
+  } catch (...) {
+    // Out of memory on a vast tree: the count says what the list holds.
+    lblItems->SetCaption(kItems + std::to_wstring(ListBoxLatest->GetItems().GetCount()));
+    throw;
   }
   ListBoxLatest->Repaint();
 }
