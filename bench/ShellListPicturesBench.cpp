@@ -114,6 +114,11 @@ int wmain() {
   // Every item asks, as if each had been drawn.
   for (int i = 0; i < icons->GetItems().Count(); ++i) icons->FillItem(icons->GetItems()[i]);
   for (int i = 0; i < thumbnails->GetItems().Count(); ++i) thumbnails->FillItem(thumbnails->GetItems()[i]);
+  // The lists' first paint belongs to filling them, not to the pictures:
+  // shown apart, before the turns are measured.
+  const double paintStart = Seconds();
+  Turn();
+  std::printf("first paint of both lists after filling: %.1f ms\n", (Seconds() - paintStart) * 1000);
   // A turn's length on the clock, and the processor time the main thread
   // spent in it (the rest is other threads, ours and the machine's, running
   // in its place).
