@@ -6,95 +6,15 @@
 #include <objbase.h>
 
 #include <cstring>
-#include <mutex>
 #include <new>
-#include <set>
 
 #include "ShellListPicturesSupport.h"
 #include "shell/FakeNamespace.h"
+#include "support/FreeCounter.h"
 #include "support/TempFolder.h"
 
 namespace ts::test {
 namespace {
-
-// Counts the task allocator's blocks (identifier lists above all) made while
-// it watches and not freed since.
-class TAllocationTracker : public IMallocSpy {
-public:
-  static TAllocationTracker& Instance() {
-    static TAllocationTracker* tracker = [] {
-      auto* spy = new TAllocationTracker();
-      CoRegisterMallocSpy(spy);
-      return spy;
-    }();
-    return *tracker;
-  }
-  void Start() {
-    std::lock_guard<std::mutex> guard(fLock);
-    fLive.clear();
-    fSeen = 0;
-    fWatching = true;
-  }
-  size_t Outstanding() {
-    std::lock_guard<std::mutex> guard(fLock);
-    return fLive.size();
-  }
-  // How many blocks were made while it watched.
-  size_t Seen() {
-    std::lock_guard<std::mutex> guard(fLock);
-    return fSeen;
-  }
-  void Stop() {
-    std::lock_guard<std::mutex> guard(fLock);
-    fWatching = false;
-    fLive.clear();
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
-      *object = this;
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-  void* STDMETHODCALLTYPE PostAlloc(void* actual) override {
-    std::lock_guard<std::mutex> guard(fLock);
-    if (fWatching && actual != nullptr) {
-      fLive.insert(actual);
-      ++fSeen;
-    }
-    return actual;
-  }
-  void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
-    std::lock_guard<std::mutex> guard(fLock);
-    fLive.erase(request);
-    return request;
-  }
-  void STDMETHODCALLTYPE PostFree(BOOL) override {}
-  SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
-    std::lock_guard<std::mutex> guard(fLock);
-    fLive.erase(request);
-    *newRequest = request;
-    return size;
-  }
-  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return PostAlloc(actual); }
-  void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
-  void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-  void STDMETHODCALLTYPE PreHeapMinimize() override {}
-  void STDMETHODCALLTYPE PostHeapMinimize() override {}
-
-private:
-  std::mutex fLock;
-  std::set<void*> fLive;
-  size_t fSeen = 0;
-  bool fWatching = false;
-};
 
 DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
 
@@ -142,7 +62,7 @@ struct ShellListLifetimeTest : ::testing::Test {
 TTempFolder* ShellListLifetimeTest::folder = nullptr;
 
 TEST_F(ShellListLifetimeTest, NavigatingBackAndForth200TimesWithJobsInFlightLosesNothing) {
-  TAllocationTracker& tracker = TAllocationTracker::Instance();
+  TFreeCounter& tracker = FreeCounter();
   const int trappedBefore = gTrapped.load();
   int dead = 0;
   size_t outstanding = 0;
@@ -155,7 +75,7 @@ TEST_F(ShellListLifetimeTest, NavigatingBackAndForth200TimesWithJobsInFlightLose
     view.Draw();
     ASSERT_TRUE(WaitForJobs());  // the image lists and caches the platform keeps are made
     gdiBefore = GdiObjects();
-    tracker.Start();
+    tracker.StartTracking();
     for (int round = 0; round < 200; ++round) {
       if (round % 2 == 0)
         list->SetPath(*folder / L"sub");
@@ -172,9 +92,8 @@ TEST_F(ShellListLifetimeTest, NavigatingBackAndForth200TimesWithJobsInFlightLose
   }
   ASSERT_TRUE(WaitForJobs());
   PumpMessagesFor(20);
-  outstanding = tracker.Outstanding();
-  const size_t seen = tracker.Seen();
-  tracker.Stop();
+  outstanding = tracker.StopTracking();
+  const size_t seen = tracker.Seen;  // no longer counted once tracking stops
   EXPECT_GT(seen, 200u * 20u);  // the spy did watch: every fill makes lists
   EXPECT_EQ(dead, 0);
   EXPECT_EQ(gTrapped.load(), trappedBefore);

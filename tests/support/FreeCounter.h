@@ -18,11 +18,14 @@ public:
   // While Tracking, every block allocated stays in Outstanding until freed.
   bool Tracking = false;
   std::set<void*> Outstanding;
+  // How many blocks were made while tracking (a check that the spy watched).
+  size_t Seen = 0;
   std::mutex Lock;
 
   void StartTracking() {
     std::lock_guard<std::mutex> guard(Lock);
     Outstanding.clear();
+    Seen = 0;
     Tracking = true;
   }
   // Stops tracking; answers how many tracked blocks are still held.
@@ -45,7 +48,10 @@ public:
   SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
   void* STDMETHODCALLTYPE PostAlloc(void* actual) override {
     std::lock_guard<std::mutex> guard(Lock);
-    if (Tracking && actual != nullptr) Outstanding.insert(actual);
+    if (Tracking && actual != nullptr) {
+      Outstanding.insert(actual);
+      ++Seen;
+    }
     return actual;
   }
   void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
