@@ -9,9 +9,11 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchClock.h"
@@ -65,14 +67,73 @@ public:
   std::set<TWorkTag> Arrived;
 };
 
-// One turn of the message loop: every waiting message and main-thread call.
-void Turn() {
+// The turn that took longest, so that the note can say what it did.
+struct TLongestTurn {
+  double Seconds = 0;
+  UINT Message = 0;
+  wchar_t Class[64] = L"";
+};
+TLongestTurn gLongestTurn;
+
+void NoteTurn(double seconds, UINT message, HWND window) {
+  if (seconds <= gLongestTurn.Seconds) return;
+  gLongestTurn.Seconds = seconds;
+  gLongestTurn.Message = message;
+  gLongestTurn.Class[0] = 0;
+  if (window != nullptr) GetClassNameW(window, gLongestTurn.Class, 64);
+}
+
+// One turn of the program's message loop, as the application runs it: one
+// message, or when none waits, the queued main-thread calls. False when
+// there was nothing to do.
+bool Turn(UINT& message, HWND& window) {
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+  message = 0;
+  window = nullptr;
+  if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    message = msg.message;
+    window = msg.hwnd;
+    if (msg.hwnd == nullptr && msg.message == SynchronizeMessage()) {
+      CheckSynchronize();
+    } else {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    return true;
   }
-  CheckSynchronize();
+  return CheckSynchronize();
+}
+
+// Every waiting message and main-thread call.
+void Drain() {
+  UINT message;
+  HWND window;
+  while (Turn(message, window)) {
+  }
+}
+
+// A stand-in for the user: another thread posts a message every few
+// milliseconds, stamped with when it was posted, and the window that takes it
+// notes how long it waited for the loop.
+constexpr UINT kProbeMessage = WM_APP + 1;
+std::vector<double> gProbeSentAt;
+std::vector<double> gProbeWaits;
+
+LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kProbeMessage) {
+    gProbeWaits.push_back(Seconds() - gProbeSentAt[static_cast<size_t>(wParam)]);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateProbeWindow() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ProbeWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TwinscopeBenchProbe";
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 }
 
 // The processor time the calling thread has used.
@@ -117,33 +178,68 @@ int wmain() {
   // The lists' first paint belongs to filling them, not to the pictures:
   // shown apart, before the turns are measured.
   const double paintStart = Seconds();
-  Turn();
+  Drain();
   std::printf("first paint of both lists after filling: %.1f ms\n", (Seconds() - paintStart) * 1000);
   // A turn's length on the clock, and the processor time the main thread
   // spent in it (the rest is other threads, ours and the machine's, running
-  // in its place).
+  // in its place). The loop waits for work only when it has none, so the
+  // longest stretch without a wait is printed too.
   std::vector<double> gaps;
   double longestWork = 0;
-  double last = Seconds();
-  const double start = last;
+  double longestStretch = 0;
+  const HWND probe = CreateProbeWindow();
+  gProbeSentAt.assign(200000, 0);
+  std::atomic<bool> probing{true};
+  std::thread prober([&] {
+    for (size_t i = 0; probing && i < gProbeSentAt.size(); ++i) {
+      gProbeSentAt[i] = Seconds();
+      PostMessageW(probe, kProbeMessage, i, 0);
+      Sleep(5);
+    }
+  });
+  const double start = Seconds();
   while (PoolBusy() && Seconds() - start < 600) {
-    const double cpuBefore = ThreadSeconds();
-    Turn();
-    const double now = Seconds();
-    gaps.push_back(now - last);
-    longestWork = std::max(longestWork, ThreadSeconds() - cpuBefore);
+    const double stretchStart = Seconds();
+    for (;;) {
+      const double cpuBefore = ThreadSeconds();
+      const double before = Seconds();
+      UINT message;
+      HWND window;
+      if (!Turn(message, window)) break;
+      const double took = Seconds() - before;
+      gaps.push_back(took);
+      NoteTurn(took, message, window);
+      longestWork = std::max(longestWork, ThreadSeconds() - cpuBefore);
+    }
+    longestStretch = std::max(longestStretch, Seconds() - stretchStart);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    last = Seconds();
   }
   const double busy = Seconds() - start;
+  probing = false;
+  prober.join();
+  Drain();
+  DestroyWindow(probe);
   std::sort(gaps.begin(), gaps.end());
+  std::sort(gProbeWaits.begin(), gProbeWaits.end());
   const double longest = gaps.empty() ? 0 : gaps.back();
   const double p99 = gaps.empty() ? 0 : gaps[static_cast<size_t>(static_cast<double>(gaps.size() - 1) * 0.99)];
   std::printf("2 000 icons and overlays, 500 thumbnails: done in %.1f s, %zu turns of the message loop\n", busy,
               gaps.size());
   std::printf("  longest gap %.1f ms (under 50 ms), 99th percentile %.1f ms, icons arrived %zu, thumbnails %d\n",
               longest * 1000, p99 * 1000, icons->Arrived.size(), thumbnails->GetThumbNailImages()->GetCount());
+  if (gLongestTurn.Message == 0)
+    std::printf("  the longest turn ran main-thread calls\n");
+  else
+    std::printf("  the longest turn was message 0x%04X to a \"%ls\" window\n", gLongestTurn.Message,
+                gLongestTurn.Class);
   std::printf("  most processor time the main thread spent in one turn: %.1f ms\n", longestWork * 1000);
+  std::printf("  longest stretch of turns without waiting for work: %.1f ms\n", longestStretch * 1000);
+  if (!gProbeWaits.empty())
+    std::printf("  a message posted every 5 ms from another thread waited at most %.1f ms (99th percentile %.1f ms, "
+                "%zu messages)\n",
+                gProbeWaits.back() * 1000,
+                gProbeWaits[static_cast<size_t>(static_cast<double>(gProbeWaits.size() - 1) * 0.99)] * 1000,
+                gProbeWaits.size());
   icons->SetSpecialFolder(SF_DESKTOP);
   thumbnails->SetSpecialFolder(SF_DESKTOP);
   RemoveFolder(many);
@@ -169,7 +265,7 @@ int wmain() {
       return true;
     };
     while (!allArrived() && Seconds() - begin < 60) {
-      Turn();
+      Drain();
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
     ours = std::min(ours, Seconds() - begin);
@@ -184,7 +280,7 @@ int wmain() {
     }
     bare = std::min(bare, Seconds() - bareStart);
     if (sum < 0) std::printf("?");
-    while (PoolBusy()) Turn();
+    while (PoolBusy()) Drain();
     icons->SetSpecialFolder(SF_DESKTOP);
   }
   std::printf("10 000 files, %zu visible: every real icon shown after %.1f ms, bare SHGetFileInfoW loop %.1f ms "
