@@ -2,6 +2,7 @@
 
 #include "toolkit/Exception.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Strings.h"
 
 namespace ts {
 
@@ -168,13 +169,18 @@ TListBox::~TListBox() { DestroyHandle(); }
 void TListBox::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.ClassName = L"LISTBOX";
-  params.Style |= LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
+  params.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
+  params.Style |= fOwnerData ? LBS_NODATA | LBS_OWNERDRAWFIXED : LBS_HASSTRINGS;
 }
 
 void TListBox::InitializeWindow() {
   SendMessageW(fHandle, WM_SETREDRAW, FALSE, 0);
-  for (int i = 0; i < fItems->GetCount(); ++i)
-    SendMessageW(fHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fItems->Get(i).c_str()));
+  if (fOwnerData) {
+    SendMessageW(fHandle, LB_SETCOUNT, static_cast<WPARAM>(fItems->GetCount()), 0);
+  } else {
+    for (int i = 0; i < fItems->GetCount(); ++i)
+      SendMessageW(fHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fItems->Get(i).c_str()));
+  }
   SendMessageW(fHandle, LB_SETITEMHEIGHT, 0, fItemHeight);
   SendMessageW(fHandle, LB_SETCURSEL, static_cast<WPARAM>(fItemIndex), 0);
   SendMessageW(fHandle, WM_SETREDRAW, TRUE, 0);
@@ -204,15 +210,128 @@ void TListBox::SetItemHeight(int value) {
 void TListBox::ReserveItems(int count, size_t chars) {
   if (count <= 0) return;
   fItems->SetCapacity(fItems->GetCount() + count);
-  if (HandleAllocated())
+  if (HandleAllocated() && !fOwnerData)
     SendMessageW(fHandle, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(chars * sizeof(wchar_t)));
 }
 
-void TListBox::BeginUpdate() { fUpdate.Begin(fHandle); }
+void TListBox::BeginUpdate() {
+  fItems->BeginUpdate();
+  fUpdate.Begin(fHandle);
+}
 
-void TListBox::EndUpdate() { fUpdate.End(fHandle); }
+void TListBox::EndUpdate() {
+  // The count first, so that the window redraws with every line there.
+  fItems->EndUpdate();
+  fUpdate.End(fHandle);
+}
+
+void TListBox::SetOwnerData(bool value) {
+  if (value == fOwnerData) return;
+  fOwnerData = value;
+  fItems->SetCountOnly(value);
+  if (HandleAllocated()) RecreateWnd();
+}
+
+// The lines from index after + 1 on, round to the start, whose text begins
+// with text (or, whole, is text), ignoring case: the list box's own search.
+int TListBox::FindLine(int after, const wchar_t* text, bool whole) const {
+  const int count = fItems->GetCount();
+  if (count == 0 || text == nullptr) return LB_ERR;
+  const std::wstring_view wanted(text);
+  if (after < -1 || after >= count) after = -1;
+  for (int step = 1; step <= count; ++step) {
+    const int index = (after + step) % count;
+    const std::wstring& line = fItems->Get(index);
+    if (whole ? SameText(wanted, line) : StartsText(wanted, line)) return index;
+  }
+  return LB_ERR;
+}
+
+void TListBox::SelectByKey(wchar_t key) {
+  const wchar_t text[2] = {key, 0};
+  const int caret = static_cast<int>(SendMessageW(fHandle, LB_GETCARETINDEX, 0, 0));
+  const int index = FindLine(caret, text, false);
+  if (index == LB_ERR || index == GetItemIndex()) return;
+  SendMessageW(fHandle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  // As a list box does when a key selects: its parent hears of it.
+  SendMessageW(::GetParent(fHandle), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(fHandle), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(fHandle));
+}
+
+void TListBox::DrawOwnerDataItem(const DRAWITEMSTRUCT& draw) {
+  RECT row = draw.rcItem;
+  if (draw.itemAction == ODA_FOCUS || draw.itemID == static_cast<UINT>(-1)) {
+    DrawFocusRect(draw.hDC, &row);
+    return;
+  }
+  const int index = static_cast<int>(draw.itemID);
+  const std::wstring empty;
+  const std::wstring& line = index < fItems->GetCount() ? fItems->Get(index) : empty;
+  const bool selected = (draw.itemState & ODS_SELECTED) != 0;
+  COLORREF text = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ColorToRGB(GetFont().GetColor());
+  if ((draw.itemState & ODS_DISABLED) != 0) text = GetSysColor(COLOR_GRAYTEXT);
+  const COLORREF back = selected ? GetSysColor(COLOR_HIGHLIGHT) : ColorToRGB(GetColor());
+  HGDIOBJ oldFont = SelectObject(draw.hDC, GetFont().GetHandle());
+  const COLORREF oldText = SetTextColor(draw.hDC, text);
+  const COLORREF oldBack = SetBkColor(draw.hDC, back);
+  // Where a list box of strings puts its text: one pixel in.
+  ExtTextOutW(draw.hDC, row.left + 1, row.top, ETO_OPAQUE | ETO_CLIPPED, &row, line.c_str(),
+              static_cast<UINT>(line.size()), nullptr);
+  if ((draw.itemState & ODS_FOCUS) != 0) DrawFocusRect(draw.hDC, &row);
+  SetBkColor(draw.hDC, oldBack);
+  SetTextColor(draw.hDC, oldText);
+  SelectObject(draw.hDC, oldFont);
+}
+
+bool TListBox::HandleOwnerDataMessage(TMessage& message) {
+  const int index = static_cast<int>(message.WParam);
+  const bool inRange = index >= 0 && index < fItems->GetCount();
+  switch (message.Msg) {
+    case CN_DRAWITEM:
+      DrawOwnerDataItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam));
+      message.Result = TRUE;
+      return true;
+    case CN_MEASUREITEM:
+      reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam)->itemHeight = static_cast<UINT>(fItemHeight);
+      message.Result = TRUE;
+      return true;
+    case LB_GETTEXTLEN:
+      message.Result = inRange ? static_cast<LRESULT>(fItems->Get(index).size()) : LB_ERR;
+      return true;
+    case LB_GETTEXT:
+      if (!inRange || message.LParam == 0) {
+        message.Result = LB_ERR;
+      } else {
+        const std::wstring& line = fItems->Get(index);
+        line.copy(reinterpret_cast<wchar_t*>(message.LParam), line.size());
+        reinterpret_cast<wchar_t*>(message.LParam)[line.size()] = 0;
+        message.Result = static_cast<LRESULT>(line.size());
+      }
+      return true;
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT:
+      message.Result = FindLine(index, reinterpret_cast<const wchar_t*>(message.LParam), message.Msg == LB_FINDSTRINGEXACT);
+      return true;
+    case LB_SELECTSTRING: {
+      const int found = FindLine(index, reinterpret_cast<const wchar_t*>(message.LParam), false);
+      if (found != LB_ERR) SendMessageW(fHandle, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+      message.Result = found;
+      return true;
+    }
+    case WM_CHAR:
+      if (message.WParam >= L' ') {
+        SelectByKey(static_cast<wchar_t>(message.WParam));
+        message.Result = 0;
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
 
 void TListBox::WndProc(TMessage& message) {
+  if (fOwnerData && HandleOwnerDataMessage(message)) return;
   if (message.Msg == CN_COMMAND) {
     switch (HIWORD(message.WParam)) {
       case LBN_DBLCLK: DblClick(); return;

@@ -121,6 +121,13 @@ public:
   // Holds the window's drawing while many lines change.
   void BeginUpdate();
   void EndUpdate();
+  // The lines stay in Items only and are drawn from there: the window is
+  // told their count, not given a copy of each, so that filling it with
+  // hundreds of thousands of lines costs what filling Items does. The
+  // window's own text messages (LB_GETTEXT, LB_FINDSTRING, ...) and typing
+  // a first letter answer from Items as for any list box.
+  bool GetOwnerData() const noexcept { return fOwnerData; }
+  void SetOwnerData(bool value);
 
   std::string StreamClassName() const override { return "TListBox"; }
   void WriteProperties(TWriter& writer) override;
@@ -135,9 +142,15 @@ protected:
   void SaveWindowState() override;
 
 private:
+  bool HandleOwnerDataMessage(TMessage& message);
+  void DrawOwnerDataItem(const DRAWITEMSTRUCT& draw);
+  int FindLine(int after, const wchar_t* text, bool whole) const;
+  void SelectByKey(wchar_t key);
+
   std::unique_ptr<TWindowStrings> fItems;
   int fItemHeight = 13;
   int fItemIndex = -1;
+  bool fOwnerData = false;
   TRedrawBracket fUpdate;
 
 };

@@ -1,6 +1,8 @@
 #pragma once
 // The lines of a list box or combo box: a string list that the control's
-// window mirrors, through the messages of that kind of window.
+// window mirrors, through the messages of that kind of window. A list box
+// that keeps no lines of its own (LBS_NODATA) is told only how many there
+// are, once a batch of changes ends.
 #include <windows.h>
 
 #include "toolkit/Controls.h"
@@ -32,6 +34,15 @@ public:
   int AddObject(const std::wstring& s, void* object) override;
   void Delete(int index) override;
   void Clear() override;
+  // The window holds only the count: the lines stay here and are drawn
+  // from here.
+  void SetCountOnly(bool value) noexcept { fCountOnly = value; }
+  bool GetCountOnly() const noexcept { return fCountOnly; }
+  // Tells a count-only window how many lines there are.
+  void SyncCount();
+
+protected:
+  void Changed() override;
 
 private:
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -41,6 +52,8 @@ private:
 
   TWinControl& fOwner;
   const TStringWindowMessages& fMessages;
+  bool fCountOnly = false;
+  bool fCountPending = false;
 };
 
 }  // namespace ts
