@@ -207,13 +207,6 @@ void TListBox::SetItemHeight(int value) {
   }
 }
 
-void TListBox::ReserveItems(int count, size_t chars) {
-  if (count <= 0) return;
-  fItems->SetCapacity(fItems->GetCount() + count);
-  if (HandleAllocated() && !fOwnerData)
-    SendMessageW(fHandle, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(chars * sizeof(wchar_t)));
-}
-
 void TListBox::BeginUpdate() {
   fItems->BeginUpdate();
   fUpdate.Begin(fHandle);

@@ -115,9 +115,6 @@ public:
   void SetItemIndex(int value);
   int GetItemHeight() const noexcept { return fItemHeight; }
   void SetItemHeight(int value);
-  // Makes room for that many more lines of that many characters in all, so
-  // that adding many lines does not grow the list line by line.
-  void ReserveItems(int count, size_t chars);
   // Holds the window's drawing while many lines change.
   void BeginUpdate();
   void EndUpdate();

@@ -103,6 +103,25 @@ void TStringList::AddStrings(const TStringList& strings) {
   EndUpdate();
 }
 
+void TStringList::AddStrings(std::vector<std::wstring>&& strings) {
+  BeginUpdate();
+  try {
+    for (const std::wstring& s : strings) Add(s);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStringList::AppendTaken(std::vector<std::wstring>& strings) {
+  if (strings.empty()) return;
+  Changing();
+  fItems.reserve(fItems.size() + strings.size());
+  for (std::wstring& s : strings) fItems.push_back(TItem{std::move(s), nullptr});
+  Changed();
+}
+
 void TStringList::Assign(const TStringList& source) {
   if (&source == this) return;
   BeginUpdate();

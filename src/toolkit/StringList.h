@@ -47,6 +47,9 @@ public:
   virtual void Delete(int index);
   virtual void Clear();
   void AddStrings(const TStringList& strings);
+  // Adds each string as Add would; a list that may takes them over instead
+  // of copying them (the vector is left with empty strings or none).
+  virtual void AddStrings(std::vector<std::wstring>&& strings);
   void Assign(const TStringList& source);
   void Exchange(int index1, int index2);
   void Move(int curIndex, int newIndex);
@@ -101,6 +104,8 @@ protected:
   virtual void Changing();
   virtual int CompareStrings(const std::wstring& a, const std::wstring& b) const;
   void InsertItem(int index, const std::wstring& s, void* object);
+  // Moves the strings in at the end, without objects, as one change.
+  void AppendTaken(std::vector<std::wstring>& strings);
   [[noreturn]] static void IndexError(int index);
   [[noreturn]] static void SortedListError();
 

@@ -58,6 +58,23 @@ int TWindowStrings::AddObject(const std::wstring& s, void* object) {
   return index;
 }
 
+void TWindowStrings::AddStrings(std::vector<std::wstring>&& strings) {
+  if (GetSorted()) {
+    TStringList::AddStrings(std::move(strings));
+    return;
+  }
+  const int first = GetCount();
+  AppendTaken(strings);
+  if (!fOwner.HandleAllocated()) return;
+  if (!fCountOnly) {
+    for (int i = first; i < GetCount(); ++i) InsertIntoWindow(i, Get(i));
+  } else if (GetUpdateCount() > 0) {
+    fCountPending = true;
+  } else {
+    SyncCount();
+  }
+}
+
 void TWindowStrings::Delete(int index) {
   TStringList::Delete(index);
   if (!fOwner.HandleAllocated()) return;

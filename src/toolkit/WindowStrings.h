@@ -34,6 +34,10 @@ public:
   int AddObject(const std::wstring& s, void* object) override;
   void Delete(int index) override;
   void Clear() override;
+  using TStringList::AddStrings;
+  // An unsorted list takes the strings over, and a count-only window hears
+  // of them once.
+  void AddStrings(std::vector<std::wstring>&& strings) override;
   // The window holds only the count: the lines stay here and are drawn
   // from here.
   void SetCountOnly(bool value) noexcept { fCountOnly = value; }

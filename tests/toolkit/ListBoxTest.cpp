@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/MessagePump.h"
 #include "toolkit/Forms.h"
@@ -182,6 +183,25 @@ TEST_F(OwnerDataListBoxTest, SwitchingTheModeRecreatesTheWindowWithTheLinesAndTh
   EXPECT_EQ(Send(LB_GETCOUNT), 50);
   EXPECT_EQ(WindowText(49), L"line 49");
   EXPECT_EQ(list->GetItemIndex(), 30);
+}
+
+TEST_F(OwnerDataListBoxTest, LinesHandedOverInOneGoReachTheWindowInBothModes) {
+  list->GetItems().Add(L"first");
+  list->GetItems().AddStrings(std::vector<std::wstring>{L"second", L"third"});
+  EXPECT_EQ(Send(LB_GETCOUNT), 3);
+  EXPECT_EQ(WindowText(2), L"third");
+  list->SetOwnerData(false);
+  list->GetItems().AddStrings(std::vector<std::wstring>{L"fourth", L"fifth"});
+  EXPECT_EQ(Send(LB_GETCOUNT), 5);
+  EXPECT_EQ(WindowText(3), L"fourth");
+  EXPECT_EQ(list->GetItems()[4], L"fifth");
+  // A sorted list keeps its order and its window the same.
+  list->GetItems().Clear();
+  list->GetItems().SetSorted(true);
+  list->GetItems().AddStrings(std::vector<std::wstring>{L"b", L"a", L"B"});
+  EXPECT_EQ(Send(LB_GETCOUNT), 2);
+  EXPECT_EQ(WindowText(0), L"a");
+  EXPECT_EQ(WindowText(1), L"b");
 }
 
 TEST_F(OwnerDataListBoxTest, AHundredThousandLinesFillAndClear) {

@@ -151,6 +151,26 @@ TEST(StringList, InsertGoesThroughTheVirtualInsertObject) {
   EXPECT_EQ(list.Inserted, 2);
 }
 
+// A subclass whose Add refuses some strings.
+class TRefusingList : public TStringList {
+public:
+  int Add(const std::wstring& s) override { return s.empty() ? -1 : TStringList::Add(s); }
+};
+
+TEST(StringList, AddingAVectorOfStringsIsAddingEachAsOneChange) {
+  TStringList sorted;
+  sorted.SetSorted(true);
+  int changed = 0;
+  sorted.OnChange = [&](TObject*) { ++changed; };
+  sorted.AddStrings(std::vector<std::wstring>{L"pear", L"Apple", L"apple", L"banana"});
+  EXPECT_EQ(Items(sorted), (std::vector<std::wstring>{L"Apple", L"banana", L"pear"}));
+  EXPECT_EQ(changed, 1);
+  // A subclass's Add decides for each string.
+  TRefusingList refusing;
+  refusing.AddStrings(std::vector<std::wstring>{L"a", L"", L"b"});
+  EXPECT_EQ(Items(refusing), (std::vector<std::wstring>{L"a", L"b"}));
+}
+
 TEST(StringList, AssignCopiesStringsObjectsAndDelimiters) {
   TStringList source;
   source.SetDelimiter(L'|');
