@@ -1,7 +1,6 @@
 #include "app/LatestAddedWindow.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 #include "shell/SelectionListFileOps.h"
 #include "toolkit/Application.h"
 #include "toolkit/FilePaths.h"
+#include "toolkit/SortKeys.h"
 #include "toolkit/Strings.h"
 
 namespace ts {
@@ -52,22 +52,36 @@ std::wstring ShellReachablePath(std::wstring path) {
 
 }  // namespace
 
-std::wstring LatestAddedDateText(int32_t time) {
-  if (time == -1) return kUndatedText;
+namespace {
+
+// The date text put at the end of line, without a string of its own: a big
+// tree has a line for every entry.
+void AppendDateText(std::wstring& line, int32_t time) {
+  if (time == -1) {
+    line += kUndatedText;
+    return;
+  }
   // The DOS layout: the date in the high word (day, month, years since
   // 1980), the time in the low word (two-second units, minutes, hours).
-  // Written digit by digit: a big tree has a line for every entry.
   const auto packed = static_cast<uint32_t>(time);
   const unsigned date = packed >> 16, clock = packed & 0xFFFFu;
-  std::wstring text(L"0000-00-00  00:00 ");
-  auto put = [&text](size_t at, unsigned value, size_t digits) {
-    for (size_t i = digits; i-- > 0; value /= 10) text[at + i] = static_cast<wchar_t>(L'0' + value % 10);
+  const size_t start = line.size();
+  line += L"0000-00-00  00:00 ";
+  auto put = [&line, start](size_t at, unsigned value, size_t digits) {
+    for (size_t i = digits; i-- > 0; value /= 10) line[start + at + i] = static_cast<wchar_t>(L'0' + value % 10);
   };
   put(0, 1980 + (date >> 9), 4);
   put(5, (date >> 5) & 0x0Fu, 2);
   put(8, date & 0x1Fu, 2);
   put(12, clock >> 11, 2);
   put(15, (clock >> 5) & 0x3Fu, 2);
+}
+
+}  // namespace
+
+std::wstring LatestAddedDateText(int32_t time) {
+  std::wstring text;
+  AppendDateText(text, time);
   return text;
 }
 
@@ -88,54 +102,6 @@ bool LatestAddedLinePath(const std::wstring& line, std::wstring& path) {
 
 namespace {
 
-// Sort keys of texts in one block: comparing two keys bytewise orders as the
-// locale's case-insensitive comparison of the two texts does (the toolkit's
-// CompareText asks the same locale with the same flag), at a fraction of its
-// cost once a text takes part in many comparisons.
-class TSortKeys {
-public:
-  // False when the platform gave no key for a text.
-  bool Add(const wchar_t* text, size_t length) {
-    const size_t offset = fBytes.size();
-    int size = static_cast<int>(length) * 6 + 16;
-    fBytes.resize(offset + static_cast<size_t>(size));
-    int made = MapToKey(text, length, offset, size);
-    if (made == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-      size = MapToKey(text, length, offset, 0);
-      if (size <= 0) return false;
-      fBytes.resize(offset + static_cast<size_t>(size));
-      made = MapToKey(text, length, offset, size);
-    }
-    if (made <= 0) return false;
-    fBytes.resize(offset + static_cast<size_t>(made));
-    fSpans.push_back(TSpan{offset, static_cast<size_t>(made)});
-    return true;
-  }
-
-  // The order of the keys of the i-th and j-th texts added.
-  int Compare(size_t i, size_t j) const {
-    const TSpan& a = fSpans[i];
-    const TSpan& b = fSpans[j];
-    const int c = std::memcmp(fBytes.data() + a.Offset, fBytes.data() + b.Offset, std::min(a.Size, b.Size));
-    if (c != 0) return c;
-    return a.Size < b.Size ? -1 : (a.Size > b.Size ? 1 : 0);
-  }
-
-private:
-  struct TSpan {
-    size_t Offset;
-    size_t Size;
-  };
-
-  int MapToKey(const wchar_t* text, size_t length, size_t offset, int size) {
-    return LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text, static_cast<int>(length),
-                        size > 0 ? reinterpret_cast<LPWSTR>(fBytes.data() + offset) : nullptr, size);
-  }
-
-  std::vector<BYTE> fBytes;
-  std::vector<TSpan> fSpans;
-};
-
 constexpr uint32_t kUndatedMinute = UINT32_MAX;
 
 // The packed date-time without its two-second units: ordered as the dates
@@ -155,11 +121,9 @@ void SortOneMinute(const std::vector<std::wstring>& lines, std::vector<size_t>& 
     return std::wstring_view(line).substr(std::min(pathStart, line.size()));
   };
   TSortKeys keys;
+  keys.Reserve(last - first, (last - first) * lines[*begin].size());
   bool keyed = true;
-  for (auto i = begin; i != end && keyed; ++i) {
-    const std::wstring_view path = pathOf(*i);
-    keyed = keys.Add(path.data(), path.size());
-  }
+  for (auto i = begin; i != end && keyed; ++i) keyed = keys.Add(pathOf(*i));
   if (keyed) {
     // Keys go by place in the run; the run is sorted as places, then mapped.
     std::vector<size_t> places(last - first);
@@ -179,8 +143,9 @@ void SortOneMinute(const std::vector<std::wstring>& lines, std::vector<size_t>& 
 bool TLatestAddedLines::Add(const std::wstring& path, const TDirEntry& entry) {
   const bool folder = (entry.Attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (!folder && fDirsOnly) return true;
-  std::wstring line = LatestAddedDateText(entry.Time);
-  line.reserve(line.size() + 1 + path.size() + (folder ? 0 : entry.Name.size()));
+  std::wstring line;
+  line.reserve(kDatedPathStart + path.size() + (folder ? 0 : entry.Name.size()));
+  AppendDateText(line, entry.Time);
   line += L' ';
   line += path;  // a folder's own path, with its "\"
   if (!folder) line += entry.Name;
@@ -217,6 +182,14 @@ void TLatestAddedLines::Sort() {
   }
   fLines = std::move(sorted);
   fMinutes = std::move(minutes);
+}
+
+std::vector<std::wstring> TLatestAddedLines::TakeNewestFirst() {
+  std::vector<std::wstring> lines = std::move(fLines);
+  fLines.clear();
+  fMinutes.clear();
+  std::reverse(lines.begin(), lines.end());
+  return lines;
 }
 
 // The window.
@@ -281,6 +254,9 @@ void TfrmLatestAdded::CreateComponents() {
   ListBoxLatest->GetFont().SetName(L"Arial");
   ListBoxLatest->GetFont().SetHeight(-11);
   ListBoxLatest->SetItemHeight(14);
+  // A tree can give hundreds of thousands of lines: the window draws them
+  // from the list's own strings instead of keeping a copy of each.
+  ListBoxLatest->SetOwnerData(true);
   ListBoxLatest->OnDblClick = [this](TObject* sender) { ListBoxLatestDblClick(sender); };
 
   lblItems = Place<TLabel>(this, L"lblItems", 8, 289, 200, 13);
@@ -346,17 +322,12 @@ void TfrmLatestAdded::Refresh() {
   ListBoxLatest->Repaint();
 }
 
-void TfrmLatestAdded::FillList(const TLatestAddedLines& lines) {
+void TfrmLatestAdded::FillList(TLatestAddedLines& lines) {
   TStringList& items = ListBoxLatest->GetItems();
-  const std::vector<std::wstring>& sorted = lines.Lines();
   {
     TListBoxUpdate update(ListBoxLatest);
     items.Clear();
-    size_t chars = 0;
-    for (const std::wstring& line : sorted) chars += line.size() + 1;
-    ListBoxLatest->ReserveItems(static_cast<int>(sorted.size()), chars);
-    // Newest first: the sorted lines from the last to the first.
-    for (auto line = sorted.rbegin(); line != sorted.rend(); ++line) items.Add(*line);
+    items.AddStrings(lines.TakeNewestFirst());
   }
   lblItems->SetCaption(kItems + std::to_wstring(items.GetCount()));
 }

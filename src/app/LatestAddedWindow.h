@@ -39,6 +39,9 @@ public:
   void Sort();
 
   const std::vector<std::wstring>& Lines() const noexcept { return fLines; }
+  // Hands the lines over newest first (the sorted order reversed), leaving
+  // none behind.
+  std::vector<std::wstring> TakeNewestFirst();
 
 private:
   // The minute of each line, which decides between lines of different
@@ -72,8 +75,9 @@ public:
 
   // Walks the start path, then shows the lines newest first and their count.
   void Refresh();
-  // Puts gathered lines into the list, newest first, with its drawing held.
-  void FillList(const TLatestAddedLines& lines);
+  // Puts gathered lines into the list, newest first, with its drawing held;
+  // the list takes the lines over.
+  void FillList(TLatestAddedLines& lines);
   // Moves the main window's remembered pane to the selected line's path.
   void Jump();
 
