@@ -249,13 +249,14 @@ int wmain() {
   thumbnails->SetVisible(false);
   icons->SetAlign(alClient);
   const std::wstring large = MakeFolder(L"twinscope-pictures-bench-10000", 10000);
-  double ours = 1e9, bare = 1e9;
+  double ours = 1e9, bare = 1e9, paint = 1e9;
   size_t visible = 0;
   for (int round = 0; round < 3; ++round) {
     icons->SetPath(large);
     icons->Arrived.clear();
     const double begin = Seconds();
     UpdateWindow(icons->GetHandle());
+    paint = std::min(paint, Seconds() - begin);
     std::vector<TNsShellListItem*> drawn;
     for (int i = 0; i < icons->GetItems().Count(); ++i)
       if (icons->GetItems()[i]->GetInitialized()) drawn.push_back(icons->GetItems()[i]);
@@ -283,9 +284,9 @@ int wmain() {
     while (PoolBusy()) Drain();
     icons->SetSpecialFolder(SF_DESKTOP);
   }
-  std::printf("10 000 files, %zu visible: every real icon shown after %.1f ms, bare SHGetFileInfoW loop %.1f ms "
-              "(ratio %.2f)\n",
-              visible, ours * 1000, bare * 1000, ours / bare);
+  std::printf("10 000 files, %zu visible: every real icon shown after %.1f ms (the first paint, which asks for "
+              "them, %.1f ms), bare SHGetFileInfoW loop %.1f ms (ratio %.2f)\n",
+              visible, ours * 1000, paint * 1000, bare * 1000, ours / bare);
   RemoveFolder(large);
   return 0;
 }
