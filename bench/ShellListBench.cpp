@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchFolders.h"
 #include "controls/ShellList.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/ShellGlobals.h"
@@ -35,40 +36,13 @@
 namespace {
 
 using namespace ts;
+using ts::bench::MakeFolder;
+using ts::bench::RemoveFolder;
 using ts::bench::Seconds;
+using ts::bench::TempRoot;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-
-std::wstring TempRoot() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return temp;
-}
-
-std::wstring MakeFolder(const std::wstring& name, int files) {
-  const std::wstring folder = TempRoot() + name;
-  CreateDirectoryW(folder.c_str(), nullptr);
-  for (int i = 0; i < files; ++i) {
-    wchar_t file[64];
-    swprintf(file, 64, L"\\file %06d.txt", i);
-    HANDLE h = CreateFileW((folder + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) DeleteFileW((folder + L"\\" + data.cFileName).c_str());
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 void Pump() {
   MSG msg;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchFolders.h"
 #include "controls/ShellList.h"
 #include "shell/ShellStartup.h"
 #include "toolkit/Forms.h"
@@ -26,34 +27,11 @@
 namespace {
 
 using namespace ts;
+using ts::bench::RemoveFolder;
 using ts::bench::Seconds;
 
-const wchar_t* const kExtensions[] = {L".txt", L".html", L".bmp", L".ini", L".doc", L".zip", L".exe", L".lnk"};
-
 std::wstring MakeFolder(const std::wstring& name, int files) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + name;
-  CreateDirectoryW(folder.c_str(), nullptr);
-  for (int i = 0; i < files; ++i) {
-    wchar_t file[64];
-    swprintf(file, 64, L"\\file %06d%ls", i, kExtensions[i % 7]);
-    HANDLE h = CreateFileW((folder + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  return folder;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) DeleteFileW((folder + L"\\" + data.cFileName).c_str());
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
-  }
-  RemoveDirectoryW(folder.c_str());
+  return ts::bench::MakeFolder(name, files, {L".txt", L".html", L".bmp", L".ini", L".doc", L".zip", L".exe"});
 }
 
 // A list that notes which items got their real icon.
