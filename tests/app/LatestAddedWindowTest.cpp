@@ -10,27 +10,13 @@
 #include "app/LatestAddedWindow.h"
 #include "app/MainWindow.h"
 #include "support/MessagePump.h"
+#include "support/SettingsFiles.h"
 #include "support/TempFolder.h"
 #include "toolkit/Application.h"
 #include "toolkit/Strings.h"
 
 namespace ts::test {
 namespace {
-
-// Reads one key the way the platform does.
-std::wstring Key(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-  wchar_t buffer[2048];
-  GetPrivateProfileStringW(section, key, L"<none>", buffer, 2048, file.c_str());
-  return buffer;
-}
-
-void WriteText(const std::wstring& file, const std::string& text) {
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(h);
-}
 
 // Sets the last write of a file or folder to a local time. Folders get
 // theirs after everything inside them is made.
@@ -178,7 +164,7 @@ TEST_F(LatestAddedWindowTest, ComponentsStandWhereTheWindowPutsThem) {
 
 TEST_F(LatestAddedWindowTest, DirsOnlyListsTheFoldersBelowTheStartNewestFirst) {
   const std::wstring data = MakePhotoTree();
-  WriteText(settings, "[frmLatAd]\r\nDirsOnly=1\r\n");
+  WriteTextFile(settings, "[frmLatAd]\r\nDirsOnly=1\r\n");
   TfrmLatestAdded& w = ShowOn(data);
   EXPECT_TRUE(w.rbtnDirsOnly->GetChecked());
   EXPECT_FALSE(w.rbtnDirsAndFiles->GetChecked());
@@ -224,14 +210,14 @@ TEST_F(LatestAddedWindowTest, TheRadioButtonsStoreTheirChoiceAndOnlyRefreshRebui
   ClickRadio(w.rbtnDirsOnly);
   EXPECT_TRUE(w.rbtnDirsOnly->GetChecked());
   EXPECT_FALSE(w.rbtnDirsAndFiles->GetChecked());
-  EXPECT_EQ(Key(settings, L"frmLatAd", L"DirsOnly"), L"1");
+  EXPECT_EQ(IniKey(settings, L"frmLatAd", L"DirsOnly"), L"1");
   EXPECT_EQ(Lines(w).size(), 4u);
   w.Button1->Click();
   EXPECT_EQ(Lines(w).size(), 2u);
   EXPECT_EQ(w.lblItems->GetCaption(), L"Items : 2");
 
   ClickRadio(w.rbtnDirsAndFiles);
-  EXPECT_EQ(Key(settings, L"frmLatAd", L"DirsOnly"), L"0");
+  EXPECT_EQ(IniKey(settings, L"frmLatAd", L"DirsOnly"), L"0");
   EXPECT_EQ(Lines(w).size(), 2u);
   // A file made since is listed by the next Refresh.
   SetLastWrite(temp.MakeFile(L"Data\\new.txt", "n"), 2030, 1, 1, 0, 0);
@@ -246,30 +232,30 @@ TEST_F(LatestAddedWindowTest, TheChoiceComesBackOnEveryShowingAndAfterARunThatNe
     w.rbtnDirsOnly->SetChecked(true);
     window.reset();  // written at the end
   }
-  EXPECT_EQ(Key(settings, L"frmLatAd", L"DirsOnly"), L"1");
+  EXPECT_EQ(IniKey(settings, L"frmLatAd", L"DirsOnly"), L"1");
   // A run that never shows the window keeps what was stored.
   Open();
   window.reset();
-  EXPECT_EQ(Key(settings, L"frmLatAd", L"DirsOnly"), L"1");
+  EXPECT_EQ(IniKey(settings, L"frmLatAd", L"DirsOnly"), L"1");
 
   TfrmLatestAdded& w = ShowOn(temp.Path());
   EXPECT_TRUE(w.rbtnDirsOnly->GetChecked());
   w.Hide();
   // Changed behind the window's back: the next showing reads it again.
-  WriteText(settings, "[frmLatAd]\r\nDirsOnly=0\r\n");
+  WriteTextFile(settings, "[frmLatAd]\r\nDirsOnly=0\r\n");
   w.Show();
   EXPECT_FALSE(w.rbtnDirsOnly->GetChecked());
   EXPECT_TRUE(w.rbtnDirsAndFiles->GetChecked());
   // What does not parse is the default.
   w.Hide();
-  WriteText(settings, "[frmLatAd]\r\nDirsOnly=perhaps\r\n");
+  WriteTextFile(settings, "[frmLatAd]\r\nDirsOnly=perhaps\r\n");
   w.Show();
   EXPECT_TRUE(w.rbtnDirsAndFiles->GetChecked());
   EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(LatestAddedWindowTest, ASettingsFileThatCannotBeWrittenIsReportedAndKeepsItsValue) {
-  WriteText(settings, "[frmLatAd]\r\nDirsOnly=1\r\n");
+  WriteTextFile(settings, "[frmLatAd]\r\nDirsOnly=1\r\n");
   TfrmLatestAdded& w = ShowOn(temp.Path());
   // Held open without sharing, the file cannot be written.
   HANDLE lock = CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -281,7 +267,7 @@ TEST_F(LatestAddedWindowTest, ASettingsFileThatCannotBeWrittenIsReportedAndKeeps
   ASSERT_EQ(errors.size(), 2u);
   EXPECT_EQ(errors[0], L"Unable to write to " + settings);
   EXPECT_EQ(errors[1], L"Unable to write to " + settings);
-  EXPECT_EQ(Key(settings, L"frmLatAd", L"DirsOnly"), L"1");
+  EXPECT_EQ(IniKey(settings, L"frmLatAd", L"DirsOnly"), L"1");
 }
 
 TEST_F(LatestAddedWindowTest, NothingToListShowsNoLineAndACountOfNought) {

@@ -8,27 +8,13 @@
 #include "app/AboutWindow.h"
 #include "app/MainWindow.h"
 #include "support/MessagePump.h"
+#include "support/SettingsFiles.h"
 #include "support/TempFolder.h"
 #include "toolkit/Application.h"
 #include "toolkit/Strings.h"
 
 namespace ts::test {
 namespace {
-
-// Reads one key the way the platform does.
-std::wstring Key(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-  wchar_t buffer[2048];
-  GetPrivateProfileStringW(section, key, L"<none>", buffer, 2048, file.c_str());
-  return buffer;
-}
-
-void WriteText(const std::wstring& file, const std::string& text) {
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(h);
-}
 
 // The test's temporary paths are plain ASCII.
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -293,21 +279,21 @@ TEST_F(MainWindowTest, ASecondStartComesBackAsTheFirstWasLeft) {
     f.Expl1Focus = false;
     Close();
   }
-  EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"120");
-  EXPECT_EQ(Key(settings, L"MForm", L"Top"), L"80");
-  EXPECT_EQ(Key(settings, L"MForm", L"Width"), L"820");
-  EXPECT_EQ(Key(settings, L"MForm", L"Height"), L"610");
-  EXPECT_EQ(Key(settings, L"MForm", L"Expl2Height"), L"0");
-  EXPECT_EQ(Key(settings, L"MForm", L"Expl1Width"), L"170");
-  EXPECT_EQ(Key(settings, L"MForm", L"Expl1Focus"), L"0");
-  EXPECT_EQ(Key(settings, L"MForm", L"IconList2"), L"1");
-  EXPECT_EQ(Key(settings, L"MForm", L"Details2"), L"0");
-  EXPECT_EQ(Key(settings, L"MForm", L"wsNormal"), L"1");
-  EXPECT_EQ(Key(settings, L"MForm", L"wsMaximized"), L"0");
-  EXPECT_EQ(Key(settings, L"MForm", L"SingleWinB"), L"1");
-  EXPECT_EQ(Key(settings, L"MForm", L"Hidden"), L"<none>");  // read, never written
-  EXPECT_TRUE(SameText(Key(settings, L"GenInfo", L"Path1"), first));
-  EXPECT_TRUE(SameText(Key(settings, L"GenInfo", L"Path2"), second));
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Left"), L"120");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Top"), L"80");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Width"), L"820");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Height"), L"610");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Expl2Height"), L"0");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Expl1Width"), L"170");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Expl1Focus"), L"0");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"IconList2"), L"1");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Details2"), L"0");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"wsNormal"), L"1");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"wsMaximized"), L"0");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"SingleWinB"), L"1");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Hidden"), L"<none>");  // read, never written
+  EXPECT_TRUE(SameText(IniKey(settings, L"GenInfo", L"Path1"), first));
+  EXPECT_TRUE(SameText(IniKey(settings, L"GenInfo", L"Path2"), second));
 
   TfrmMain& f = Open();
   EXPECT_EQ(f.GetWindowState(), wsNormal);
@@ -331,7 +317,7 @@ TEST_F(MainWindowTest, ASecondStartComesBackAsTheFirstWasLeft) {
 TEST_F(MainWindowTest, OnlyTheRememberedPanesViewIsAppliedAtStart) {
   // Details2 is missing, so it reads true: the list view still wins, on
   // the list and on the buttons.
-  WriteText(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
+  WriteTextFile(settings, "[MForm]\r\nExpl1Focus=0\r\nIconList2=1\r\nIconList1=0\r\nDetails1=0\r\nTumbnails1=1\r\n");
   TfrmMain& f = Open();
   EXPECT_EQ(f.ShellList2->GetViewStyle(), vsList);
   EXPECT_TRUE(f.IconListButton->GetDown());
@@ -341,7 +327,7 @@ TEST_F(MainWindowTest, OnlyTheRememberedPanesViewIsAppliedAtStart) {
 }
 
 TEST_F(MainWindowTest, AGarbledFileKeepsWhatParsesAndDefaultsTheRest) {
-  WriteText(settings,
+  WriteTextFile(settings,
             "[MForm]\r\nTop=0x20\r\nLeft=$30\r\nHeight=tall\r\nWidth=640\r\nExpl2Height=1e3\r\n"
             "Expl1Width=0X9A\r\nExpl1Focus=yes\r\nHidden=1\r\nwsNormal=1\r\nwsMaximized=0\r\n"
             "Details1=\r\n[GenInfo]\r\nPath1=\x01\x02garbage\r\n");
@@ -363,7 +349,7 @@ TEST_F(MainWindowTest, AGarbledFileKeepsWhatParsesAndDefaultsTheRest) {
 
 TEST_F(MainWindowTest, AFolderThatIsGoneLeavesItsTreeAtTheDefaultAndIsOverwrittenAtExit) {
   const std::wstring gone = temp / L"Gone";
-  WriteText(settings, "[GenInfo]\r\nPath1=" + Narrow(gone) + "\r\nPath2=" + Narrow(second) + "\r\n");
+  WriteTextFile(settings, "[GenInfo]\r\nPath1=" + Narrow(gone) + "\r\nPath2=" + Narrow(second) + "\r\n");
   {
     TfrmMain& f = Open();
     const std::wstring shown = f.ShellTree->GetSelectedFolder();
@@ -371,7 +357,7 @@ TEST_F(MainWindowTest, AFolderThatIsGoneLeavesItsTreeAtTheDefaultAndIsOverwritte
     EXPECT_TRUE(SameText(f.ShellTree2->GetSelectedFolder(), second));
     Close();
   }
-  EXPECT_FALSE(SameText(Key(settings, L"GenInfo", L"Path1"), gone));
+  EXPECT_FALSE(SameText(IniKey(settings, L"GenInfo", L"Path1"), gone));
 }
 
 TEST_F(MainWindowTest, AMaximizedEndKeepsTheNormalBoundsAndAMinimizedOneTheBand) {
@@ -388,10 +374,10 @@ TEST_F(MainWindowTest, AMaximizedEndKeepsTheNormalBoundsAndAMinimizedOneTheBand)
     f.PanelExpl2->SetHeight(180);
     Close();
   }
-  EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"60");
-  EXPECT_EQ(Key(settings, L"MForm", L"Width"), L"800");
-  EXPECT_EQ(Key(settings, L"MForm", L"wsMaximized"), L"1");
-  EXPECT_EQ(Key(settings, L"MForm", L"Expl2Height"), L"180");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Left"), L"60");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Width"), L"800");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"wsMaximized"), L"1");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Expl2Height"), L"180");
   {
     TfrmMain& f = OpenShown();
     EXPECT_EQ(f.GetWindowState(), wsMaximized);
@@ -399,9 +385,9 @@ TEST_F(MainWindowTest, AMaximizedEndKeepsTheNormalBoundsAndAMinimizedOneTheBand)
     f.PanelExpl2->SetHeight(90);
     Close();
   }
-  EXPECT_EQ(Key(settings, L"MForm", L"wsNormal"), L"0");
-  EXPECT_EQ(Key(settings, L"MForm", L"wsMaximized"), L"0");
-  EXPECT_EQ(Key(settings, L"MForm", L"Expl2Height"), L"180");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"wsNormal"), L"0");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"wsMaximized"), L"0");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Expl2Height"), L"180");
   TfrmMain& f = Open();
   EXPECT_EQ(f.GetWindowState(), wsNormal);
 }
@@ -425,7 +411,7 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenReportsItAndLosesNothingE
   CloseHandle(lock);
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0], L"Unable to write to " + settings);
-  EXPECT_EQ(Key(settings, L"MForm", L"Left"), L"10");
+  EXPECT_EQ(IniKey(settings, L"MForm", L"Left"), L"10");
 }
 
 TfrmAbout* gShownAbout = nullptr;
