@@ -217,14 +217,8 @@ void TNsShellList::WndProc(TMessage& message) {
                                   (change->uOldState & LVIS_SELECTED) == 0;
       auto* item = reinterpret_cast<TListItem*>(change->lParam);
       // One item alone became selected: the pane's other controls follow.
-      if (becameSelected && item != nullptr && !IsLoading() && !Updating() && fShellLink != nullptr &&
-          GetSelCount() == 1) {
-        auto* shellItem = static_cast<TNsShellListItem*>(item);
-        if (!shellItem->GetIsParentFolderItem() && shellItem->GetRelativePIDL() != nullptr) {
-          TPidl folder(fNsBrowser->GetFolderIdList());
-          fShellLink->FileChanged(this, folder.Get(), shellItem->GetRelativePIDL());
-        }
-      }
+      if (becameSelected && item != nullptr && !Updating() && !fSelectingAll && GetSelCount() == 1)
+        ReportSingleSelection(static_cast<TNsShellListItem*>(item));
       return;
     }
     case WM_PARENTNOTIFY:
@@ -242,6 +236,32 @@ void TNsShellList::WndProc(TMessage& message) {
       break;
   }
   TNsBaseShellListView::WndProc(message);
+}
+
+void TNsShellList::ReportSingleSelection(TNsShellListItem* item) {
+  if (IsLoading() || fShellLink == nullptr || item->GetIsParentFolderItem() || item->GetRelativePIDL() == nullptr)
+    return;
+  TPidl folder(fNsBrowser->GetFolderIdList());
+  // The item's list is copied: the link's partners may refill this list.
+  TPidl file(CopyItemIdList(item->GetRelativePIDL()));
+  fShellLink->FileChanged(this, folder.Get(), file.Get());
+}
+
+void TNsShellList::SelectAll() {
+  {
+    // Selecting item after item passes through one selected item: that is
+    // no selection of one file to tell the link of.
+    const bool selecting = fSelectingAll;
+    fSelectingAll = true;
+    struct TRestore {
+      bool& Flag;
+      bool Value;
+      ~TRestore() { Flag = Value; }
+    } restore{fSelectingAll, selecting};
+    TNsBaseShellListView::SelectAll();
+  }
+  if (fSelectingAll || GetSelCount() != 1) return;
+  if (TNsShellListItem* only = GetSelected()) ReportSingleSelection(only);
 }
 
 // Properties.
@@ -508,14 +528,48 @@ void TNsShellList::AddSubItems(TNsShellListItem* item) {
   sub.EndUpdate();
 }
 
+bool TNsShellList::NeedsDetails(TNsShellListItem* item) const {
+  return fDetails && fNumColumns > 1 && GetViewStyle() == vsReport && !item->GetIsParentFolderItem() &&
+         item->GetSubItems().GetCount() == 0;
+}
+
+void TNsShellList::FillDetails(TNsShellListItem* item) {
+  fNsBrowser->SetItemIdList(item->GetRelativePIDL());
+  AddSubItems(item);
+}
+
 void TNsShellList::FillItem(TNsCheckableListItem* Item) {
   if (Item == nullptr || !Item->InheritsFrom(TNsShellListItem::StaticClass())) return;
   auto* item = static_cast<TNsShellListItem*>(Item);
   fNsBrowser->SetItemIdList(item->GetRelativePIDL());
   const bool parent = item->GetIsParentFolderItem();
-  if (fDetails && !parent && item->GetSubItems().GetCount() == 0 && GetViewStyle() == vsReport) AddSubItems(item);
+  if (NeedsDetails(item)) AddSubItems(item);
   FillItemPictures(item);
   if (!parent) TNsBaseShellListView::FillItem(item);
+}
+
+void TNsShellList::ItemImageRequested(TListItem* item) {
+  auto* shellItem = static_cast<TNsShellListItem*>(item);
+  if (shellItem != nullptr && shellItem->GetInitialized()) {
+    // Filled in another view: the details view shows the row's texts too.
+    if (NeedsDetails(shellItem)) FillDetails(shellItem);
+    // A placeholder that could not be made is not asked for again at every
+    // paint; the item's job brings its picture.
+    if (shellItem->GetPicturesRequested() && shellItem->GetImageIndex() < 0) {
+      if (OnGetImageIndex) OnGetImageIndex(this, item);
+      return;
+    }
+  }
+  TNsBaseShellListView::ItemImageRequested(item);
+}
+
+void TNsShellList::Delete(TListItem* item) {
+  ++fItemDeletions;
+  TNsBaseShellListView::Delete(item);
+}
+
+bool TNsShellList::ItemSurvived(const TListItem* item, int Deletions) {
+  return Deletions == fItemDeletions || TCustomListView::GetItems().IndexOf(item) >= 0;
 }
 
 void TNsShellList::RequestCheckState(TNsShellListItem*) {}
@@ -658,17 +712,20 @@ void TNsShellList::SelectedFilesChanged() {
   TPidl folder(fNsBrowser->GetFolderIdList());
   for (int i = 0; i < names.GetCount(); ++i) {
     const std::wstring& name = names[i];
+    bool resolved = true;
     try {
       fNsBrowser->SetObjectName(name);
     } catch (const ENsBrowserError&) {
-      continue;  // a name that no longer resolves is skipped
+      resolved = false;  // a name that no longer resolves is skipped
     }
-    // A name with a path may have taken the browser to another folder: that
-    // is no item of this list, and the browser goes back to the list's folder.
+    // A name with a path may have taken the browser to another folder, also
+    // when its last part then failed: that is no item of this list, and the
+    // browser goes back to the list's folder.
     if (name.find(L'\\') != std::wstring::npos && !SameFolder(folder.Get())) {
       fNsBrowser->SetFolderIdList(folder.Get());
       continue;
     }
+    if (!resolved) continue;
     TPidl list(fNsBrowser->GetItemIdList());
     const int index = IndexOfPIDL(list.Get());
     if (index < 0) continue;

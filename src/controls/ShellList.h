@@ -141,6 +141,8 @@ public:
   void SmartRefresh() override;
   // Goes to the parent folder and selects the folder it came from.
   bool GoUp() override;
+  // Selects every item; the link hears of the selection once it is made.
+  void SelectAll() override;
 
   void FillItem(TNsCheckableListItem* Item) override;
 
@@ -300,6 +302,8 @@ protected:
   void DestroyWnd() override;
   void Notification(TComponent* component, TOperation operation) override;
   TListItem* CreateListItem() override;
+  void Delete(TListItem* item) override;
+  void ItemImageRequested(TListItem* item) override;
   void Change(TListItem* item, TItemChange change) override;
   void ColClick(int column) override;
   bool IsCustomDrawn() const override { return true; }
@@ -396,7 +400,18 @@ private:
   // Starts the browser's enumeration of the folder over.
   void RestartEnumeration();
   void AddSubItems(TNsShellListItem* item);
-  void FillThumbnail(TNsShellListItem* item);
+  // Tells the link of the one item now selected (FileChanged).
+  void ReportSingleSelection(TNsShellListItem* item);
+  // Whether the details view would show an item without its texts.
+  bool NeedsDetails(TNsShellListItem* item) const;
+  // The item's column texts, the browser put on it first.
+  void FillDetails(TNsShellListItem* item);
+  // Whether an item is still one of the list's after code that may have
+  // refreshed or navigated (an event handler); Deletions is the count of
+  // deleted items taken before.
+  bool ItemSurvived(const TListItem* item, int Deletions);
+  // False when a handler took the item away meanwhile.
+  bool FillThumbnail(TNsShellListItem* item);
   void DeleteBackgroundFile();
   void AttachLargeImages();
   void SaveColumnWidths();
@@ -410,6 +425,9 @@ private:
 
   TNsShellListItems fTypedItems;
   bool fSelectedListSilent = false;
+  // Items deleted since the list was made: the cheap test that none went.
+  int fItemDeletions = 0;
+  bool fSelectingAll = false;
 };
 
 }  // namespace ts

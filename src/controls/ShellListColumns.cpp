@@ -153,7 +153,14 @@ void TNsShellList::ColClick(int column) {
 }
 
 void TNsShellList::Sort() {
-  if (fSortColumn >= GetColumns().Count()) fSortColumn = 0;
+  if (fSortColumn < 0 || fSortColumn >= GetColumns().Count()) fSortColumn = 0;
+  // A column added by OnCreateColumns sorts by the items' texts: they are
+  // filled now, since the platform's sort callback may only read.
+  if (fSortColumn >= fNumColumns && GetViewStyle() == vsReport) {
+    TNsShellListItems& items = GetItems();
+    for (int i = 0; i < items.Count(); ++i)
+      if (NeedsDetails(items[i])) FillDetails(items[i]);
+  }
   CustomSort([this](TListItem* a, TListItem* b) {
     return CompareListItems(static_cast<TNsShellListItem*>(a), static_cast<TNsShellListItem*>(b));
   });
@@ -171,8 +178,6 @@ int TNsShellList::CompareListItems(TNsShellListItem* a, TNsShellListItem* b) {
     // A column added by OnCreateColumns: its texts are the sub items.
     int result;
     if (GetViewStyle() == vsReport && fSortColumn != 0) {
-      if (a->GetSubItems().GetCount() == 0) FillItem(a);
-      if (b->GetSubItems().GetCount() == 0) FillItem(b);
       const int sub = fSortColumn - 1;
       const std::wstring textA = sub < a->GetSubItems().GetCount() ? a->GetSubItems().Get(sub) : std::wstring();
       const std::wstring textB = sub < b->GetSubItems().GetCount() ? b->GetSubItems().Get(sub) : std::wstring();

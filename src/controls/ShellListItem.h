@@ -77,6 +77,16 @@ public:
 
   // Notes that jobs were queued for the item, so that its end cancels them.
   void NoteJobsQueued() noexcept { fJobsQueued = true; }
+  // Whether the item's pictures were asked for since its image was last
+  // reset: a placeholder that could not be made then waits for its job
+  // instead of being made again at every paint.
+  bool GetPicturesRequested() const noexcept { return fPicturesRequested; }
+  void SetPicturesRequested(bool value) noexcept { fPicturesRequested = value; }
+  // The image index back to none, so that the next paint makes new pictures.
+  void ResetPictures() {
+    fPicturesRequested = false;
+    SetImageIndex(-1);
+  }
 
   // 1 when made; SmartRefresh marks the items it met again with 1, 0 else.
   int32_t Tag = 1;
@@ -92,6 +102,7 @@ private:
   TPidl fRelativePIDL;
   TPidl fAbsolutePIDL;
   bool fJobsQueued = false;
+  bool fPicturesRequested = false;
 };
 
 // The shell list's items, typed.

@@ -108,13 +108,15 @@ void TNsShellList::QueueWorkItem(IWorkItem* WorkItem) {
 
 void TNsShellList::FillItemPictures(TNsShellListItem* Item) {
   const bool parent = Item->GetIsParentFolderItem();
+  Item->SetPicturesRequested(true);
   PCItemIDList absolute = parent ? nullptr : Item->GetAbsolutePIDL();
   if (GetViewStyle() == vsIcon && fThumbnails) {
     // The parent-folder item is never marked filled, so it is asked again at
     // every paint: it keeps the slot it has rather than taking a new one each
     // time.
     if (parent && Item->GetImageIndex() >= 0) return;
-    FillThumbnail(Item);
+    // A handler of OnThumbnailUpdated may refresh the list and free the item.
+    if (!FillThumbnail(Item)) return;
   } else if (parent) {
     Item->SetImageIndex(TNsSystemImageList::GetFolderIconNumber(false));
     return;
@@ -143,25 +145,33 @@ void TNsShellList::FillItemPictures(TNsShellListItem* Item) {
   Item->SetIsEncrypted(GetColorEncrypted() && (attributes & SFGAO_ENCRYPTED) != 0);
 }
 
-void TNsShellList::FillThumbnail(TNsShellListItem* item) {
+bool TNsShellList::FillThumbnail(TNsShellListItem* item) {
   std::unique_ptr<TBitmap> placeholder = fLargeSystemImageList->GetIconAsBitmap(
       fThumbnailHeight, fThumbnailWidth, fNsBrowser->GetIconNumber(), fThumbnailBorderColor, clNone);
-  if (!placeholder) return;
+  if (!placeholder) return true;
   const RECT inside{1, 1, placeholder->GetWidth() - 1, placeholder->GetHeight() - 1};
   placeholder = ForImageList(std::move(placeholder), inside);
   const int index = fThumbNailImages->Add(placeholder->GetHandle(), nullptr);
   item->SetImageIndex(index);
+  // Taken before the handler runs, which may move the browser.
+  TPidl absolute(CopyItemIdList(fNsBrowser->GetAbsoluteItemIdList()));
   if (OnThumbnailUpdated) {
+    const int deletions = fItemDeletions;
     OnThumbnailUpdated(this, index, placeholder.get());
+    // The handler may have refreshed the list (the item gone, the slot
+    // emptied) or given the item a picture anew.
+    if (!ItemSurvived(item, deletions) || item->GetImageIndex() != index || index >= fThumbNailImages->GetCount())
+      return false;
+    fNsBrowser->SetItemIdList(item->GetRelativePIDL());
     placeholder = ForImageList(std::move(placeholder), inside);
     if (index >= 0) fThumbNailImages->Replace(index, placeholder->GetHandle(), nullptr);
   }
-  if (index >= 0 && !item->GetIsParentFolderItem()) {
+  if (index >= 0 && !item->GetIsParentFolderItem() && absolute) {
     item->NoteJobsQueued();
-    QueueWorkItem(new TThumbnailWorkItem(fNsBrowser->GetAbsoluteItemIdList(), placeholder->GetWidth(),
-                                         placeholder->GetHeight(), this, index, TagOf(item), TagOf(this),
-                                         true));
+    QueueWorkItem(new TThumbnailWorkItem(absolute.Get(), placeholder->GetWidth(), placeholder->GetHeight(), this,
+                                         index, TagOf(item), TagOf(this), true));
   }
+  return true;
 }
 
 // Results.
@@ -199,10 +209,15 @@ void TNsShellList::ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) {
   canvas.Pen.Color = fThumbnailBorderColor;
   canvas.Brush.Clear = true;
   canvas.Rectangle(0, 0, bitmap->GetWidth(), bitmap->GetHeight());
+  const int deletions = fItemDeletions;
   if (OnThumbnailUpdated) OnThumbnailUpdated(this, Index, bitmap.get());
+  // The handler may have refreshed the list: the slot and the item are
+  // looked up again.
+  if (Index >= fThumbNailImages->GetCount()) return;
   bitmap = ForImageList(std::move(bitmap), picture);
   fThumbNailImages->Replace(Index, bitmap->GetHandle(), nullptr);
-  if (Tag != 0) reinterpret_cast<TNsShellListItem*>(Tag)->Redraw();
+  auto* item = reinterpret_cast<TNsShellListItem*>(Tag);
+  if (item != nullptr && ItemSurvived(item, deletions)) item->Redraw();
 }
 
 // Thumbnail mode and icon sizes.
@@ -249,10 +264,13 @@ void TNsShellList::ThumbnailSizeChanged() {
   // which now belong to other items or to none.
   if (TWorkerThreadPool* pool = GlobalWorkerPool())
     pool->TerminateWorkItems(0, TagOf(this), TThumbnailWorkItem::StaticClass());
+  // Every item takes a new slot as it is drawn again: the old ones go, or
+  // the list would grow at each change.
+  fThumbNailImages->Clear();
   // Outside thumbnail mode the icon view keeps its icons.
   if (HandleAllocated() && fThumbnails) SetLargeImages(fThumbNailImages.get());
   TNsShellListItems& items = GetItems();
-  for (int i = 0; i < items.Count(); ++i) items[i]->SetImageIndex(-1);
+  for (int i = 0; i < items.Count(); ++i) items[i]->ResetPictures();
   if (HandleAllocated()) Arrange();
 }
 

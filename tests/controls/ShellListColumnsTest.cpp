@@ -204,7 +204,12 @@ TEST_F(ShellListColumnsTest, TheStretchedColumnFillsTheWidthButNotBelow80) {
   total = 0;
   for (int i = 0; i < list->GetColumns().Count(); ++i) total += Width(i);
   EXPECT_EQ(total, list->GetClientWidth());
-  list->SetAutoSizeColumn(99);  // no such column: nothing stretches
+  // No such column: nothing stretches, even when the list is resized.
+  std::vector<int> widths;
+  for (int i = 0; i < list->GetColumns().Count(); ++i) widths.push_back(Width(i));
+  list->SetAutoSizeColumn(99);
+  view.Form.SetBounds(20, 20, 1200, 300);
+  for (int i = 0; i < list->GetColumns().Count(); ++i) EXPECT_EQ(Width(i), widths[static_cast<size_t>(i)]) << i;
 }
 
 // On a namespace the test sets up.
@@ -314,6 +319,68 @@ TEST_F(ShellListFakeColumnsTest, AColumnTheApplicationAddsSortsByItsTexts) {
   // In the other styles such a column sorts by the captions.
   list->SetViewStyle(vsList);
   list->SetReverseSortOrder(false);
+  EXPECT_EQ(view.Captions(), (Names{L"alpha", L"beta", L"gamma"}));
+}
+
+// A list that tells whether it was filled from inside the sort's comparisons.
+class TSortWatchingList : public TNsShellList {
+public:
+  using TNsShellList::TNsShellList;
+  int FilledWhileComparing = 0;
+  int Compared = 0;
+  int ComparedWithoutTexts = 0;
+
+protected:
+  int CompareListItems(TNsShellListItem* a, TNsShellListItem* b) override {
+    ++Compared;
+    if (a->GetSubItems().GetCount() == 0 || b->GetSubItems().GetCount() == 0) ++ComparedWithoutTexts;
+    fComparing = true;
+    const int result = TNsShellList::CompareListItems(a, b);
+    fComparing = false;
+    return result;
+  }
+  void FillItem(TNsCheckableListItem* item) override {
+    if (fComparing) ++FilledWhileComparing;
+    TNsShellList::FillItem(item);
+  }
+
+private:
+  bool fComparing = false;
+};
+
+TEST_F(ShellListFakeColumnsTest, AnAddedColumnSortsTextsFilledBeforeTheSortNotInsideIt) {
+  TForm form(nullptr);
+  form.SetBounds(20, 20, 700, 400);
+  auto* watched = new TSortWatchingList(&form);
+  watched->SetAlign(alClient);
+  watched->SetParent(&form);
+  watched->SetAutomaticRefresh(false);
+  form.Show();
+  int extra = -1;
+  watched->OnCreateColumns = [&](TObject*) { extra = watched->GetColumns().Add(L"Remark", 80); };
+  TPidl shown(space.AbsoluteList(*folder));
+  watched->SetFolderIdList(shown.Get());
+  ASSERT_EQ(extra, 3);
+  ASSERT_EQ(watched->GetItems()[0]->GetSubItems().GetCount(), 0);
+  watched->Compared = 0;
+  watched->ComparedWithoutTexts = 0;
+  watched->SetSortColumn(extra);
+  EXPECT_GT(watched->Compared, 0);
+  EXPECT_EQ(watched->FilledWhileComparing, 0);
+  EXPECT_EQ(watched->ComparedWithoutTexts, 0);
+  // The texts are the folder's, as if the rows had been drawn.
+  for (int i = 0; i < watched->GetItems().Count(); ++i) {
+    TNsShellListItem* item = watched->GetItems()[i];
+    ASSERT_EQ(item->GetSubItems().GetCount(), 2);
+    EXPECT_EQ(item->GetSubItems().Get(1), item->GetCaption() == L"alpha" ? L"zip" : item->GetCaption() == L"beta" ? L"text" : L"image");
+  }
+}
+
+TEST_F(ShellListFakeColumnsTest, ANegativeSortColumnSortsByTheFirstColumn) {
+  Show(*folder);
+  list->SetSortColumn(-3);
+  EXPECT_EQ(list->GetSortColumn(), 0);
+  EXPECT_EQ(space.Counters.LastCompareColumn, 0);
   EXPECT_EQ(view.Captions(), (Names{L"alpha", L"beta", L"gamma"}));
 }
 

@@ -7,6 +7,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 
 #include "ShellListPicturesSupport.h"
 #include "shell/FakeNamespace.h"
@@ -198,6 +200,109 @@ TEST_F(ShellListPicturesTest, AChangedThumbnailSizeMakesEveryThumbnailAgain) {
   list->SetThumbnailHeight(50);
   EXPECT_EQ(list->GetThumbNailImages()->GetHeight(), 50);
   EXPECT_EQ(list->DeadDeliveries, 0);
+}
+
+TEST_F(ShellListPicturesTest, TheThumbnailListKeepsOneSlotAnItemAcrossBorderColours) {
+  for (int i = 0; i < 4; ++i) temp.MakeFile(L"file " + std::to_wstring(i) + L".txt");
+  list->SetPath(temp.Path());
+  list->SetThumbnails(true);
+  view.Draw();
+  ASSERT_TRUE(WaitForJobs());
+  ASSERT_EQ(list->GetThumbNailImages()->GetCount(), 4);
+  for (TColor color : {TColor(0x0000FF), TColor(0xFF0000), TColor(0x00FF00)}) {
+    list->SetThumbnailBorderColor(color);
+    view.Draw();
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_EQ(list->GetThumbNailImages()->GetCount(), 4);
+  }
+  for (int i = 0; i < list->GetItems().Count(); ++i) {
+    EXPECT_GE(list->GetItems()[i]->GetImageIndex(), 0);
+    EXPECT_LT(list->GetItems()[i]->GetImageIndex(), 4);
+  }
+  EXPECT_EQ(list->DeadDeliveries, 0);
+}
+
+// A list whose placeholders cannot be made: the item keeps no image.
+class TFailingPlaceholderList : public TRecordingList {
+public:
+  using TRecordingList::TRecordingList;
+  std::map<TNsShellListItem*, int> Fills;
+
+protected:
+  void FillItemPictures(TNsShellListItem* Item) override {
+    ++Fills[Item];
+    TRecordingList::FillItemPictures(Item);
+    Item->SetImageIndex(-1);
+  }
+};
+
+TEST_F(ShellListPicturesTest, AnItemWhosePlaceholderFailedIsNotFilledAgainAtEveryPaint) {
+  TRecordingFormOf<TFailingPlaceholderList> failing;
+  failing.List->DropJobs = true;
+  for (int i = 0; i < 3; ++i) temp.MakeFile(L"file " + std::to_wstring(i) + L".txt");
+  failing.List->SetPath(temp.Path());
+  for (int i = 0; i < 5; ++i) failing.Draw();
+  ASSERT_EQ(failing.List->Fills.size(), 3u);
+  for (const auto& [item, fills] : failing.List->Fills) EXPECT_EQ(fills, 1) << item->GetCaption().c_str();
+  // A new size asks for new pictures once more.
+  failing.List->SetThumbnails(true);
+  failing.List->Fills.clear();
+  failing.List->SetThumbnailWidth(50);
+  for (int i = 0; i < 3; ++i) failing.Draw();
+  for (const auto& [item, fills] : failing.List->Fills) EXPECT_EQ(fills, 1) << item->GetCaption().c_str();
+}
+
+// Items whose freed memory is kept and filled with pointers to traps, so
+// that a use after their end is counted instead of running on garbage.
+int gItemTraps = 0;
+ULONG STDMETHODCALLTYPE ItemTrap(void*) {
+  ++gItemTraps;
+  return 0;
+}
+void* gItemTrapTable[64];
+
+class TPoisonedItem : public TLiveItem {
+public:
+  using TLiveItem::TLiveItem;
+  static void* operator new(std::size_t size) { return ::operator new(size); }
+  static void operator delete(void* memory, std::size_t size) {
+    for (auto& entry : gItemTrapTable) entry = reinterpret_cast<void*>(&ItemTrap);
+    void* table = gItemTrapTable;
+    auto* bytes = static_cast<unsigned char*>(memory);
+    for (std::size_t at = 0; at + sizeof table <= size; at += sizeof table) std::memcpy(bytes + at, &table, sizeof table);
+    // Kept on purpose: the memory stays poisoned for the rest of the run.
+  }
+};
+
+TEST_F(ShellListPicturesTest, AThumbnailHandlerThatRefreshesTheListLeavesNoUseOfTheOldItems) {
+  list->OnCreateItemClass = [this](TCustomListView*, TListItemClass& itemClass) {
+    itemClass = [this](TListItems* items) { return new TPoisonedItem(items, list->Live); };
+  };
+  for (int i = 0; i < 5; ++i) temp.MakeFile(L"file " + std::to_wstring(i) + L".txt");
+  list->SetPath(temp.Path());
+  list->SetThumbnails(true);
+  gItemTraps = 0;
+  // Once as the placeholder is made, once as a thumbnail arrives.
+  int refreshes = 0;
+  list->OnThumbnailUpdated = [&](TObject*, int, TBitmap*) {
+    if (refreshes < 2) {
+      ++refreshes;
+      list->FullRefresh();
+    }
+  };
+  view.Draw();
+  ASSERT_TRUE(WaitForJobs());
+  view.Draw();
+  ASSERT_TRUE(WaitForJobs());
+  EXPECT_EQ(refreshes, 2);
+  EXPECT_EQ(gItemTraps, 0);
+  EXPECT_EQ(list->DeadDeliveries, 0);
+  list->OnThumbnailUpdated = nullptr;
+  list->FullRefresh();
+  view.Draw();
+  ASSERT_TRUE(WaitForJobs());
+  EXPECT_EQ(list->GetItems().Count(), 5);
+  EXPECT_EQ(gItemTraps, 0);
 }
 
 TEST_F(ShellListPicturesTest, ASmallThumbnailIsPaddedWithTheWindowColourAndFramed) {

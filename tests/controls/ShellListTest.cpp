@@ -114,6 +114,26 @@ TEST_F(ShellListTest, FillsWithTheInFolderNamesAndTheColumnTextsOfTheDrawnItems)
   EXPECT_EQ(item->GetPath(), temp / L"b.txt");
 }
 
+TEST_F(ShellListTest, RowsFirstDrawnInAnotherViewShowTheirDetailsInTheDetailsView) {
+  MakeFiles(3);
+  temp.MakeFolder(L"sub");
+  list->SetViewStyle(vsList);
+  Show(temp.Path());
+  view.Draw();
+  ASSERT_TRUE(PumpMessagesUntil([&] { return view.ItemNamed(L"file0001.txt")->GetInitialized(); }));
+  list->SetViewStyle(vsReport);
+  view.Draw();
+  TNsBrowser browser(nullptr);
+  browser.SetFolder(temp.Path());
+  for (const wchar_t* name : {L"file0000.txt", L"file0002.txt", L"sub"}) {
+    const int index = view.IndexOf(name);
+    browser.SetObjectName(name);
+    for (int column = 1; column < list->GetNumColumns(); ++column)
+      EXPECT_EQ(view.WindowText(index, column), browser.GetColumnText(list->GetShellColumnNumber(column), false))
+          << name << " column " << column;
+  }
+}
+
 TEST_F(ShellListTest, TheShowOptionsAndShowFoldersFilterTheItems) {
   temp.MakeFile(L"plain.txt", "x");
   temp.MakeFile(L"hidden.txt", "x");
@@ -207,9 +227,10 @@ TEST_F(ShellListTest, NavigatesByPathSpecialFolderAndFolderIdList) {
   list->SetSpecialFolder(SF_DRIVES);
   EXPECT_EQ(list->GetSpecialFolder(), SF_DRIVES);
   EXPECT_EQ(list->GetPath(), L"");
-  EXPECT_NE(std::find_if(view.Captions().begin(), view.Captions().end(),
-                         [](const std::wstring& c) { return c.find(L"C:") != std::wstring::npos; }),
-            view.Captions().end());
+  const Names drives = view.Captions();
+  EXPECT_NE(std::find_if(drives.begin(), drives.end(),
+                         [](const std::wstring& c) { return c.find(L"(C:)") != std::wstring::npos; }),
+            drives.end());
   // SF_FILESYSTEMFOLDER keeps the folder and only refreshes it.
   list->SetSpecialFolder(SF_FILESYSTEMFOLDER);
   EXPECT_EQ(list->GetSpecialFolder(), SF_DRIVES);
@@ -289,6 +310,44 @@ TEST_F(ShellListTest, SelectedFilesAreReadAndWrittenByNameAndSurviveAFullRefresh
   list->SetSelectedFiles(TStringList());
   EXPECT_TRUE(view.SelectedCaptions().empty());
   EXPECT_EQ(list->GetSelectedFiles()->GetCount(), 0);
+}
+
+TEST_F(ShellListTest, ANameWhoseLastPartFailsLeavesTheListOnItsFolder) {
+  MakeFiles(2);
+  temp.MakeFolder(L"inner");
+  temp.MakeFile(L"inner\\deep.txt");
+  Show(temp.Path());
+  TStringList names;
+  names.Add(temp / L"inner\\no such file.txt");
+  names.Add(L"file0001.txt");
+  list->SetSelectedFiles(names);
+  EXPECT_EQ(view.SelectedCaptions(), (Names{L"file0001.txt"}));
+  EXPECT_EQ(list->GetPath(), Folder());
+  list->FullRefresh();
+  Names captions = view.Captions();
+  std::sort(captions.begin(), captions.end());
+  EXPECT_EQ(captions, (Names{L"file0000.txt", L"file0001.txt", L"inner"}));
+}
+
+TEST_F(ShellListTest, SelectAllTellsTheLinkOfNoSingleFileOnTheWay) {
+  MakeFiles(4);
+  temp.MakeFolder(L"alone");
+  temp.MakeFile(L"alone\\only.txt");
+  TNsShellLink link(nullptr);
+  TRecordingControl other;
+  link.RegisterShellControl(&other);
+  list->SetShellLink(&link);
+  Show(temp.Path());
+  other.Calls.clear();
+  list->SelectAll();
+  EXPECT_EQ(list->GetSelCount(), 5);
+  EXPECT_TRUE(other.Calls.empty());
+  // With one item, selecting all selects that one file.
+  Show(temp / L"alone");
+  other.Calls.clear();
+  list->SelectAll();
+  EXPECT_EQ(other.Calls, (Names{L"FileChanged " + temp / L"alone\\only.txt"}));
+  list->SetShellLink(nullptr);
 }
 
 TEST_F(ShellListTest, ItemQueriesAnswerForItemsAndNeutrallyForNone) {
