@@ -150,6 +150,10 @@ void TNsShellCombo::InitializeWindow() {
 }
 
 void TNsShellCombo::DestroyWnd() {
+  // The window made again shows the folder shown now.
+  if (TNsComboItem* selected = ComboItem(GetItemIndex()); selected != nullptr && selected->GetPIDL() != nullptr)
+    fPendingFolder.Reset(CopyItemIdList(selected->GetPIDL()));
+  fListOpen = false;
   ClearComboItems();
   TNsCustomFolderCombo::DestroyWnd();
 }
@@ -157,14 +161,38 @@ void TNsShellCombo::DestroyWnd() {
 void TNsShellCombo::InitializeItems() {
   if (FInitialized) {
     if (GetItems().GetCount() == 0) FullRefresh();
-    return;
+  } else {
+    ClearComboItems();
+    fNsBrowser->SetSpecialFolder(SF_DESKTOP);
+    if (IsDesigning()) return;
+    FInitialized = true;
+    if (fShowOptions.Contains(soNoFillOnStartup)) return;
+    FullRefresh();
   }
-  ClearComboItems();
-  fNsBrowser->SetSpecialFolder(SF_DESKTOP);
-  if (IsDesigning()) return;
-  FInitialized = true;
-  if (fShowOptions.Contains(soNoFillOnStartup)) return;
-  FullRefresh();
+  if (fPendingFolder && HandleAllocated() && GetItems().GetCount() > 0) {
+    TPidl pending(fPendingFolder.Release());
+    ShowFolderQuietly(pending.Get());
+  }
+}
+
+void TNsShellCombo::ShowFolderQuietly(PCItemIDList PIDL) {
+  struct TLinkOff {
+    TNsShellLink* Link;
+    bool Enabled;
+    explicit TLinkOff(TNsShellLink* link) : Link(link), Enabled(link != nullptr && link->GetEnabled()) {
+      if (Link != nullptr) Link->SetEnabled(false);
+    }
+    ~TLinkOff() {
+      if (Link != nullptr) Link->SetEnabled(Enabled);
+    }
+  } linkOff(FShellLink);
+  try {
+    ShowFolder(PIDL);
+    if (GetItemIndex() < 0) SelectComboItem(0);
+  } catch (...) {
+    // A folder that cannot be shown any more leaves the desktop selected.
+    SelectComboItem(0);
+  }
 }
 
 // The items.
@@ -272,15 +300,7 @@ void TNsShellCombo::FullRefresh() {
   }
 
   if (remembered) {
-    const bool linkEnabled = FShellLink != nullptr && FShellLink->GetEnabled();
-    if (FShellLink != nullptr) FShellLink->SetEnabled(false);
-    try {
-      ShowFolder(remembered.Get());
-      if (GetItemIndex() < 0) SelectComboItem(0);
-    } catch (const Exception&) {
-      SelectComboItem(0);
-    }
-    if (FShellLink != nullptr) FShellLink->SetEnabled(linkEnabled);
+    ShowFolderQuietly(remembered.Get());
   } else if (FShellLink == nullptr && GetItems().GetCount() > 1) {
     SelectComboItem(1);
   }
@@ -308,6 +328,12 @@ void TNsShellCombo::AddFolderItems(int aIndex, int Indent) {
 
 void TNsShellCombo::ShowFolder(PCItemIDList PIDL) {
   if (PIDL == nullptr) return;
+  if (!HandleAllocated()) {
+    // Items live with the window: the folder waits for it.
+    fPendingFolder.Reset(CopyItemIdList(PIDL));
+    return;
+  }
+  fPendingFolder.Reset();
   {
     TLinkReportHold hold(fLinkReportHold);
     InitializeItems();
@@ -398,6 +424,8 @@ void TNsShellCombo::AddPidlItems(PCItemIDList PIDL) {
 // Selection.
 
 void TNsShellCombo::SelectComboItem(int index) {
+  // Chosen by the program while the list is open: a cancel comes back here.
+  fIndexBeforeDrop = index;
   TCustomComboBox::SetItemIndex(index);
   Select();
 }
@@ -433,6 +461,29 @@ void TNsShellCombo::Select() {
   if (fEditField) fEditField->SetText(GetText());
 }
 
+void TNsShellCombo::DropDown() {
+  fIndexBeforeDrop = GetItemIndex();
+  fListOpen = true;
+  TNsCustomFolderCombo::DropDown();
+}
+
+void TNsShellCombo::CloseUp() {
+  // A list closed without a pick or a cancel (the window lost the focus)
+  // counts as cancelled.
+  if (fListOpen) ListClosed(false);
+  TNsCustomFolderCombo::CloseUp();
+}
+
+void TNsShellCombo::ListClosed(bool picked) {
+  fListOpen = false;
+  const int index = GetItemIndex();
+  if (picked) {
+    if (index >= 0 && index != fIndexBeforeDrop) Select();
+    return;
+  }
+  if (index != fIndexBeforeDrop) TCustomComboBox::SetItemIndex(fIndexBeforeDrop);
+}
+
 void TNsShellCombo::Change() {
   const int index = GetItemIndex();
   if (!HandleAllocated() || index < 0) return;
@@ -454,7 +505,12 @@ void TNsShellCombo::Change() {
 
 void TNsShellCombo::ReportPathToLink() {
   if (fLinkReportHold > 0 || FShellLink == nullptr || IsLoading()) return;
-  if (TNsComboItem* item = ComboItem(GetItemIndex())) FShellLink->PathChanged(this, item->GetPIDL());
+  TNsComboItem* item = ComboItem(GetItemIndex());
+  if (item == nullptr) return;
+  // A copy: the other controls pump messages while they follow, and the
+  // combo may rebuild its items meanwhile.
+  TPidl folder(CopyItemIdList(item->GetPIDL()));
+  FShellLink->PathChanged(this, folder.Get());
 }
 
 // Keys, notifications, the context menu.
@@ -485,6 +541,15 @@ void TNsShellCombo::ShellChangeNotified(TObject*, TNotificationEvent Event, PCIt
 }
 
 void TNsShellCombo::WndProc(TMessage& message) {
+  if (message.Msg == CN_COMMAND && fListOpen) {
+    const WORD code = HIWORD(message.WParam);
+    // Moving through the open list moves only its highlight.
+    if (code == CBN_SELCHANGE) return;
+    if (code == CBN_SELENDOK || code == CBN_SELENDCANCEL) {
+      ListClosed(code == CBN_SELENDOK);
+      return;
+    }
+  }
   if (message.Msg == WM_CONTEXTMENU && GetPopupMenu() == nullptr && fShowContextMenu && GetItemIndex() >= 0) {
     POINT point{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
     POINT client = point;

@@ -111,6 +111,10 @@ protected:
   void DestroyWnd() override;
   void Change() override;
   void Select() override;
+  // While the list is open the user's moves only move its highlight; the
+  // pane follows when an item is picked (Enter or a click).
+  void DropDown() override;
+  void CloseUp() override;
   void EditKeyPress(TObject* Sender, wchar_t& Key) override;
   void EditKeyDown(TObject* Sender, WORD& Key, TShiftState Shift) override;
   TNsSystemImageList& DrawingImages() override { return *FImageList; }
@@ -136,6 +140,10 @@ private:
   void ShellChangeNotified(TObject* Sender, TNotificationEvent Event, PCItemIDList pidl1, PCItemIDList pidl2);
   void ShowItemContextMenu(POINT screenPoint);
   void ReportPathToLink();
+  // Shows a folder without moving the pane: the link is off meanwhile.
+  void ShowFolderQuietly(PCItemIDList PIDL);
+  // The open list closed by a pick (true) or without one.
+  void ListClosed(bool picked);
   void SetShowOption(TNsShellShowOption option, bool value) { SetShowOptions(WithShowOption(fShowOptions, option, value)); }
 
   bool FInitialized = false;
@@ -150,6 +158,12 @@ private:
   // While above zero, moves are not yet reported to the link: an operation
   // made of several selections reports its end once.
   int fLinkReportHold = 0;
+  // A folder the combo was told of while it had no window, or showed when
+  // its window went: shown as soon as the window is there (again).
+  TPidl fPendingFolder;
+  // The open list: the item selected when it opened.
+  bool fListOpen = false;
+  int fIndexBeforeDrop = -1;
 };
 
 }  // namespace ts

@@ -75,12 +75,19 @@ void TNsShellTreeNode::Refresh(bool Recursive) {
 
 void TNsShellTreeNode::Expand(bool Recurse) {
   TNsShellTree* tree = GetTreeView();
+  if (tree == nullptr) {
+    TTreeNode::Expand(Recurse);
+    return;
+  }
+  // The pump may run anything, a refresh that deletes this very node too:
+  // the caller then finds it gone through a watch of its own.
+  TTreeNodeWatch self(*tree, this);
   int count;
   do {
-    count = tree != nullptr ? tree->GetItems().Count() : 0;
+    count = tree->GetItems().Count();
     TTreeNode::Expand(Recurse);
     Application->ProcessMessages();
-  } while (Recurse && tree != nullptr && tree->GetItems().Count() > count);
+  } while (Recurse && self.Get() != nullptr && tree->GetItems().Count() > count);
 }
 
 int TNsShellTreeNode::Compare(const TNsShellTreeNode* aNode) const {

@@ -89,6 +89,9 @@ private:
   PItemIDList fAbsoluteItemIdList = nullptr;
   int fTag = 0;
   TNsShellItemFlags fFlags;
+  // The folder's items were read: children put there otherwise (a network
+  // item inserted on its own) do not stand for the folder.
+  bool fChildrenRead = false;
 
   friend class TNsShellTree;
 };
@@ -252,7 +255,10 @@ private:
   // child found: enumerations mostly come in the folder's own order.
   TNsShellTreeNode* FindChild(TNsShellTreeNode* parent, PCItemIDList relative, int sortedCount,
                               int* hint = nullptr) const;
+  // On screen now: below expanded folders and within the client area.
   bool IsVisibleNode(TNsShellTreeNode* node) const;
+  // Drops a folder's children, to be read anew at its next expansion.
+  void ForgetChildren(TNsShellTreeNode* node);
   void BuildRoot();
   PItemIDList ResolveRoot(TNsShellFolder value);
   void ApplySystemFont();
@@ -284,6 +290,9 @@ private:
   // Locating and reconciling are under way: change notifications that
   // arrive meanwhile (a nested message loop) wait until they are done.
   int fWalking = 0;
+  // How often LocateNode began again because a node it stood on went while
+  // messages were pumped; bounded so that it cannot loop.
+  int fLocateRestarts = 0;
   struct TPendingChange {
     TNotificationEvent Event;
     TPidl Pidl1, Pidl2;

@@ -130,9 +130,23 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
     TNsShellTreeNode* selected = GetSelected();
     if (selected != nullptr && SameItemIdList(PIDL, selected->fAbsoluteItemIdList)) return true;
   }
+  // Expanding pumps messages, which may free the caller's list (its owner
+  // refills) and delete any node: the list is copied, and every node the
+  // walk stands on is watched.
+  TPidl wantedList(CopyItemIdList(PIDL));
+  PIDL = wantedList.Get();
   TWalkScope walking(*this);
   TOptionalHourglass hourglass(Action == laSelect);
   TRestore<bool> allowExpand(fAllowExpand, Action != laRefresh);
+  TTreeNodeWatch walk(*this);
+  // A node the walk stood on went meanwhile: the walk begins again from the
+  // top, where the tree now is, a few times at most.
+  auto walkAgain = [&]() {
+    if (fLocateRestarts >= 3) return false;
+    TRestore<int> restarts(fLocateRestarts, fLocateRestarts + 1);
+    allowExpand.Restore();
+    return LocateNode(PIDL, Action);
+  };
 
   const int depth = GetItemIdCount(PIDL);
   TNsShellTreeNode* target = nullptr;
@@ -141,6 +155,7 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
   TTreeNodes& items = GetItems();
   for (int r = 0; r < items.TopCount() && target == nullptr; ++r) {
     auto* root = static_cast<TNsShellTreeNode*>(items.Top(r));
+    walk.Add(root);
     if (SameItemIdList(PIDL, root->fAbsoluteItemIdList)) {
       target = root;
       break;
@@ -156,14 +171,15 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
         if (Action == laSelect) {
           current->SetHasChildren(true);
           current->Expand(false);
+          if (!walk.Alive(current)) return walkAgain();
         } else if (!current->GetExpanded() && current->GetHasChildren()) {
           // Read anew on its next expansion.
-          current->DeleteChildren();
-          current->SetHasChildren(true);
+          ForgetChildren(current);
         }
         TNsShellTreeNode* child = FindChild(current, wanted.Get(), current->Count());
         if (child == nullptr) break;
         current = child;
+        walk.Add(current);
         stepped = true;
       }
     }
@@ -183,13 +199,15 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
         } catch (const ENsBrowserError&) {
           return false;
         }
+        if (!walk.Alive(current)) return walkAgain();
         const bool sticky = IsRootPath(ItemIdListToPath(PIDL)) || IsUNCServerPath(fNsBrowser->GetObjectName());
         if (TNsShellTreeNode* added = AddFolderNode(current, sticky)) {
-          Resort(added->GetParent());
-          target = added;
-          found = true;
+          walk.Add(added);
+          if (walk.Alive(current)) Resort(current);
+          target = walk.Alive(added) ? added : nullptr;
+          found = target != nullptr;
         } else {
-          target = current;
+          target = walk.Alive(current) ? current : nullptr;
         }
         break;
       }
@@ -199,13 +217,15 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
       allowExpand.Restore();
       bool result = false;
       // Only when the level came in, so that every round goes deeper.
-      if (LocateNode(prefix.Get(), Action) && Action != laRefresh && FindChild(current, wanted.Get(), 0) != nullptr)
+      if (LocateNode(prefix.Get(), Action) && Action != laRefresh && walk.Alive(current) &&
+          FindChild(current, wanted.Get(), 0) != nullptr)
         result = LocateNode(PIDL, Action);
       return result;
     }
     deepest = current;
   }
   if (target == nullptr) target = deepest;
+  if (target != nullptr && !walk.Alive(target)) return walkAgain();
   allowExpand.Restore();
   if (target == nullptr) return found;
 
@@ -213,7 +233,8 @@ bool TNsShellTree::LocateNode(PCItemIDList PIDL, TNsLocateAction Action) {
     case laSelect:
       SetChangeDelay(0);
       SetSelected(target);
-      target->MakeVisible();
+      // Selecting tells the pane's other controls, which may refresh.
+      if (walk.Alive(target)) target->MakeVisible();
       break;
     case laRefresh:
       RefreshNode(target, !fRootedAtFileSystemFolder.empty(), true);
@@ -256,8 +277,10 @@ bool TNsShellTree::AddHiddenItem(const std::wstring& aPath) {
 bool TNsShellTree::SelectSubFolder(const std::wstring& FolderName) {
   TNsShellTreeNode* selected = GetSelected();
   if (selected == nullptr) return false;
+  TTreeNodeWatch watch(*this, selected);
   selected->Expand(false);
-  if (selected->Count() == 0) return false;
+  // The pump of the expansion may have refreshed the node away.
+  if (watch.Get() == nullptr || selected->Count() == 0) return false;
   for (int i = 0; i < selected->Count(); ++i) {
     TNsShellTreeNode* child = selected->Item(i);
     if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, child->GetText().c_str(), -1, FolderName.c_str(), -1) ==
@@ -271,15 +294,26 @@ bool TNsShellTree::SelectSubFolder(const std::wstring& FolderName) {
 
 // Reconciling.
 
+void TNsShellTree::ForgetChildren(TNsShellTreeNode* node) {
+  node->DeleteChildren();
+  node->fChildrenRead = false;
+  node->SetHasChildren(true);
+}
+
 void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool FullRefresh) {
   if (IsLoading() || Node == nullptr) return;
   TWalkScope walking(*this);
+  // Binding may ask for credentials and the handlers may do anything: the
+  // nodes are watched, and what went is left alone.
+  TTreeNodeWatch watch(*this, Node);
   // A node whose folder can no longer be reached, or opened, goes.
   if (!PositionBrowserOn(Node)) {
-    Node->Delete();
+    if (watch.Get() != nullptr) Node->Delete();
     return;
   }
+  if (watch.Get() == nullptr) return;
   UpdateNode(Node, FullRefresh);
+  if (watch.Get() == nullptr) return;
   bool opened = true;
   // The desktop's list binds the browser to the desktop itself; every other
   // item is opened from its parent folder.
@@ -287,9 +321,10 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
     try {
       opened = fNsBrowser->BrowseObject();
     } catch (const ENsBrowserError&) {
-      Node->Delete();
+      if (watch.Get() != nullptr) Node->Delete();
       return;
     }
+    if (watch.Get() == nullptr) return;
   }
   // One batch: a visible tree would redraw and lay itself out for each child.
   TTreeNodes& items = GetItems();
@@ -315,7 +350,7 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
       fEnumerating = true;
       TSpecialFolderCache specialFolders;  // the filter compares every item with some
       try {
-        while (fNsBrowser->Next()) {
+        while (watch.Get() != nullptr && fNsBrowser->Next()) {
           if (!ItemMatchesShowOptions(*fNsBrowser, fShowOptions)) continue;
           TPidl relative(fNsBrowser->GetItemIdList());
           TNsShellTreeNode* child = FindChild(Node, relative.Get(), sortedCount, &next);
@@ -327,9 +362,10 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
           child->fTag = 1;
           child->SetHasChildren(GetShowFiles() && child->IsFolder() ? true : fNsBrowser->HasSubFolders());
           if (OnAddFolder) {
+            TTreeNodeWatch asked(*this, child);
             bool canAdd = true;
             OnAddFolder(child, GetFullPath(child), canAdd);
-            if (!canAdd) child->Delete();
+            if (!canAdd && asked.Get() != nullptr) child->Delete();
           }
         }
       } catch (...) {
@@ -338,15 +374,22 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
       }
       fEnumerating = enumerating;
     }
-    // Each child acts on itself only, so the list taken now stays good.
+    if (watch.Get() == nullptr) return;
+    Node->fChildrenRead = true;
+    // The children as they are now; each is left alone once it went.
     std::vector<TNsShellTreeNode*> children;
     children.reserve(static_cast<size_t>(Node->Count()));
-    for (int i = 0; i < Node->Count(); ++i) children.push_back(Node->Item(i));
+    for (int i = 0; i < Node->Count(); ++i) {
+      children.push_back(Node->Item(i));
+      watch.Add(Node->Item(i));
+    }
     for (TNsShellTreeNode* child : children) {
+      if (!watch.Alive(child)) continue;
       if (child->fTag == 0 && !child->fFlags.Contains(sitSticky))
         child->Delete();
       else if (Recursive)
         RefreshNode(child, Recursive, FullRefresh);
+      if (watch.Get() == nullptr) return;
     }
     if (Node->Count() == 0) Node->SetHasChildren(false);
     // The children that were there are in order: only the new ones are placed.
@@ -355,8 +398,7 @@ void TNsShellTree::RefreshNode(TNsShellTreeNode* Node, bool Recursive, bool Full
         return static_cast<TNsShellTreeNode*>(a)->Compare(static_cast<TNsShellTreeNode*>(b));
       });
   } else if (Node->GetHasChildren()) {
-    Node->DeleteChildren();
-    Node->SetHasChildren(true);
+    ForgetChildren(Node);
   }
 }
 

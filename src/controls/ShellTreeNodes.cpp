@@ -60,7 +60,12 @@ bool TNsShellTree::IsVisibleNode(TNsShellTreeNode* node) const {
   HTREEITEM item = node->GetItemId();
   static_assert(sizeof item <= sizeof r, "the item goes in the rectangle's first bytes");
   std::memcpy(&r, &item, sizeof item);
-  return SendMessageW(fHandle, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) != 0;
+  // The window answers for every item below expanded folders, also those
+  // scrolled out of sight: only the ones in the client area are on screen.
+  if (SendMessageW(fHandle, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) == 0) return false;
+  RECT client{}, shown{};
+  GetClientRect(fHandle, &client);
+  return IntersectRect(&shown, &r, &client) != FALSE;
 }
 
 TNsShellTreeNode* TNsShellTree::AddFolderNode(TNsShellTreeNode* Parent, bool Sticky) {
@@ -170,7 +175,10 @@ bool TNsShellTree::CanExpand(TTreeNode* node) {
 }
 
 void TNsShellTree::FillNode(TNsShellTreeNode* node) {
-  if (node == nullptr || !node->IsFolder() || node->Count() > 0) return;
+  // A folder holding only children put there on their own (a network item)
+  // has not been read yet.
+  if (node == nullptr || !node->IsFolder() || (node->Count() > 0 && node->fChildrenRead)) return;
+  const int present = node->Count();
   TChangeTimerScope changeTimer(*this);
   THourglassScope hourglass;
   TTreeNodes& items = GetItems();
@@ -183,8 +191,15 @@ void TNsShellTree::FillNode(TNsShellTreeNode* node) {
     TEnumerationScope enumerating(fEnumerating);
     TSpecialFolderCache specialFolders;  // the filter compares every item with some
     fNsBrowser->SetFolderIdList(node->fAbsoluteItemIdList);
-    while (fNsBrowser->Next())
-      if (GetShowFiles() || fNsBrowser->IsFolder()) AddFolderNode(node, false);
+    while (fNsBrowser->Next()) {
+      if (!GetShowFiles() && !fNsBrowser->IsFolder()) continue;
+      if (present > 0) {
+        TPidl relative(fNsBrowser->GetItemIdList());
+        if (FindChild(node, relative.Get(), 0) != nullptr) continue;
+      }
+      AddFolderNode(node, false);
+    }
+    node->fChildrenRead = true;
   } catch (const ENsBrowserError&) {
     // A folder that cannot be opened shows no children and no button.
   }

@@ -53,7 +53,9 @@ void ApplyExplorerListStyle(TCustomListView& list) {
 void ApplyExplorerTreeStyle(TCustomTreeView& tree) {
   if (!IsVistaOrLater) return;
   SetWindowTheme(tree.GetHandle(), L"explorer", nullptr);
-  SendMessageW(tree.GetHandle(), TVM_SETEXTENDEDSTYLE, 0, TVS_EX_FADEINOUTEXPANDOS);
+  // Only the fading buttons: a mask of 0 would clear every other extended
+  // style the tree has, its double buffering among them.
+  tree.SetExtendedStyle(TVS_EX_FADEINOUTEXPANDOS, TVS_EX_FADEINOUTEXPANDOS);
   tree.SetShowLines(false);
 }
 

@@ -25,6 +25,11 @@ void TPidlHistory::Add(PItemIDList pidl) {
 
 void TPidlHistory::Delete(int Index) { TList::Delete(Index); }
 
+void TPidlHistory::Clear() {
+  TList::Clear();
+  fPosition = 0;
+}
+
 void TPidlHistory::MoveForward(int Delta) {
   for (int i = 0; i < Delta && fPosition < GetCount() - 1; ++i) ++fPosition;
 }

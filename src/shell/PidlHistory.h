@@ -23,6 +23,8 @@ public:
   virtual void Add(PItemIDList pidl);
   // Frees the entry's list and removes it.
   virtual void Delete(int Index);
+  // Frees every entry; the position goes back to the start.
+  void Clear() override;
   virtual void MoveForward(int Delta);
   virtual void MoveBack(int Delta);
 

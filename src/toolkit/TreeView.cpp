@@ -178,6 +178,7 @@ int TTreeNode::GetLevel() const {
 
 int TTreeNode::GetIndex() const {
   const auto& siblings = fOwner->SiblingsOf(fParent);
+  if (fIndex < siblings.size() && siblings[fIndex].get() == this) return static_cast<int>(fIndex);
   for (size_t i = 0; i < siblings.size(); ++i)
     if (siblings[i].get() == this) return static_cast<int>(i);
   return -1;
@@ -269,6 +270,7 @@ bool TTreeNode::CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& com
     return TCustomTreeView::CompareNodes(reinterpret_cast<LPARAM>(a.get()), reinterpret_cast<LPARAM>(b.get()),
                                          reinterpret_cast<LPARAM>(&context)) < 0;
   });
+  TTreeNodes::Renumber(fChildren);
   if (view != nullptr && view->HandleAllocated() && fItem != nullptr) view->SortWindowChildren(fItem, fChildren);
   if (Recurse)
     for (auto& child : fChildren) child->CustomSort(compare, true);
@@ -285,6 +287,7 @@ void TTreeNode::SortAppended(int sortedCount, const std::function<int(TTreeNode*
   if (middle == fChildren.end()) return;  // in order as they are, in the window too
   std::stable_sort(middle, fChildren.end(), less);
   std::inplace_merge(fChildren.begin(), middle, fChildren.end(), less);
+  TTreeNodes::Renumber(fChildren);
   TCustomTreeView* view = GetTreeView();
   if (view != nullptr && view->HandleAllocated() && fItem != nullptr) view->SortWindowChildren(fItem, fChildren);
 }
@@ -311,6 +314,8 @@ TTreeNode* TTreeNodes::InsertAt(TTreeNode* parent, size_t position, const std::w
   auto& siblings = SiblingsOf(parent);
   position = std::min(position, siblings.size());
   siblings.insert(siblings.begin() + static_cast<long>(position), std::move(node));
+  Renumber(siblings, position);
+  ++fCount;
   InsertIntoWindow(raw, position == 0 ? TVI_FIRST
                         : position + 1 == siblings.size() ? TVI_LAST
                                                           : siblings[position - 1]->fItem);
@@ -362,16 +367,23 @@ void TTreeNodes::InsertIntoWindow(TTreeNode* node, HTREEITEM after) {
   }
 }
 
-void TTreeNodes::DeleteFromObjects(TTreeNode* node) {
-  for (auto& child : node->fChildren) DeleteFromObjects(child.get());
+void TTreeNodes::Renumber(std::vector<std::unique_ptr<TTreeNode>>& siblings, size_t from) {
+  for (size_t i = from; i < siblings.size(); ++i) siblings[i]->fIndex = i;
+}
+
+int TTreeNodes::DeleteFromObjects(TTreeNode* node) {
+  int count = 1;
+  for (auto& child : node->fChildren) count += DeleteFromObjects(child.get());
   node->fDeleting = true;
   fOwner.Delete(node);
+  for (TTreeNodeWatch* watch : fOwner.fWatches) watch->Deleted(node);
+  return count;
 }
 
 void TTreeNodes::Delete(TTreeNode* Node) {
   if (Node == nullptr) return;
   // The deletion events run from the bottom up, whether a window exists or not.
-  DeleteFromObjects(Node);
+  fCount -= DeleteFromObjects(Node);
   if (fOwner.HandleAllocated() && Node->fItem != nullptr) {
     fOwner.fInserting = true;
     SendMessageW(fOwner.fHandle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(Node->fItem));
@@ -380,8 +392,11 @@ void TTreeNodes::Delete(TTreeNode* Node) {
   auto& siblings = SiblingsOf(Node->fParent);
   TTreeNode* parent = Node->fParent;
   // Searched from the end: clearing a folder deletes its last child first.
-  auto found = std::find_if(siblings.rbegin(), siblings.rend(), [Node](const auto& n) { return n.get() == Node; });
-  if (found != siblings.rend()) siblings.erase(std::next(found).base());
+  const int index = Node->GetIndex();
+  if (index >= 0) {
+    siblings.erase(siblings.begin() + index);
+    Renumber(siblings, static_cast<size_t>(index));
+  }
   if (parent != nullptr && parent->fChildren.empty()) parent->InvalidateItem();
 }
 
@@ -393,17 +408,12 @@ void TTreeNodes::Clear() {
     fOwner.fInserting = false;
   }
   fRoots.clear();
+  fCount = 0;
 }
 
 void TTreeNodes::BeginUpdate() { fUpdate.Begin(fOwner.fHandle); }
 
 void TTreeNodes::EndUpdate() { fUpdate.End(fOwner.fHandle); }
-
-int TTreeNodes::Count() const {
-  int count = 0;
-  for (TTreeNode* node = GetFirstNode(); node != nullptr; node = node->GetNext()) ++count;
-  return count;
-}
 
 TTreeNode* TTreeNodes::Item(int absoluteIndex) const {
   int index = 0;
@@ -590,8 +600,31 @@ bool TCustomTreeView::CustomSort(const std::function<int(TTreeNode*, TTreeNode*)
     return CompareNodes(reinterpret_cast<LPARAM>(a.get()), reinterpret_cast<LPARAM>(b.get()),
                         reinterpret_cast<LPARAM>(&context)) < 0;
   });
+  TTreeNodes::Renumber(fItems.fRoots);
   if (HandleAllocated()) SortWindowChildren(TVI_ROOT, fItems.fRoots);
   return true;
+}
+
+// TTreeNodeWatch
+
+TTreeNodeWatch::TTreeNodeWatch(TCustomTreeView& view) : fView(view) { fView.fWatches.push_back(this); }
+
+TTreeNodeWatch::TTreeNodeWatch(TCustomTreeView& view, TTreeNode* node) : TTreeNodeWatch(view) {
+  fFirst = node;
+  Add(node);
+}
+
+TTreeNodeWatch::~TTreeNodeWatch() {
+  auto& watches = fView.fWatches;
+  watches.erase(std::remove(watches.begin(), watches.end(), this), watches.end());
+}
+
+void TTreeNodeWatch::Add(TTreeNode* node) {
+  if (node != nullptr) fNodes.insert(node);
+}
+
+void TTreeNodeWatch::Deleted(const TTreeNode* node) {
+  if (fNodes.erase(node) > 0 && node == fFirst) fFirst = nullptr;
 }
 
 int CALLBACK TCustomTreeView::CompareByPosition(LPARAM a, LPARAM b, LPARAM positions) {

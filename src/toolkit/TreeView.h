@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "toolkit/Controls.h"
@@ -22,6 +23,7 @@ namespace ts {
 
 class TCustomTreeView;
 class TTreeNodes;
+class TTreeNodeWatch;
 
 class TTreeNode : public TObject {
   TS_CLASS(TTreeNode, TObject)
@@ -111,6 +113,8 @@ private:
   void* fData = nullptr;
   HTREEITEM fItem = nullptr;
   bool fDeleting = false;
+  // The node's place among its siblings, kept by the collection.
+  size_t fIndex = 0;
 
   friend class TTreeNodes;
   friend class TCustomTreeView;
@@ -135,8 +139,8 @@ public:
   void Clear();
   void BeginUpdate();
   void EndUpdate();
-  // Every node, depth first.
-  int Count() const;
+  // Every node, depth first; kept as nodes come and go.
+  int Count() const noexcept { return fCount; }
   TTreeNode* Item(int absoluteIndex) const;
   TTreeNode* GetFirstNode() const { return fRoots.empty() ? nullptr : fRoots.front().get(); }
   int TopCount() const noexcept { return static_cast<int>(fRoots.size()); }
@@ -149,11 +153,15 @@ private:
   TTreeNode* InsertAt(TTreeNode* parent, size_t position, const std::wstring& text);
   // Gives the window the node (and what it holds) after the item named.
   void InsertIntoWindow(TTreeNode* node, HTREEITEM after);
-  void DeleteFromObjects(TTreeNode* node);
+  // Reports the subtree's end from the bottom up; answers its size.
+  int DeleteFromObjects(TTreeNode* node);
+  // The places of siblings from a position on, after it changed.
+  static void Renumber(std::vector<std::unique_ptr<TTreeNode>>& siblings, size_t from = 0);
 
   TCustomTreeView& fOwner;
   std::vector<std::unique_ptr<TTreeNode>> fRoots;
   TRedrawBracket fUpdate;
+  int fCount = 0;
 
   friend class TTreeNode;
   friend class TCustomTreeView;
@@ -204,8 +212,10 @@ public:
   void SetRightClickSelect(bool value) noexcept { fRightClickSelect = value; }
   bool GetDoubleBuffered() const noexcept { return fDoubleBuffered; }
   void SetDoubleBuffered(bool value);
-  // Extended tree-view styles (TVS_EX_...).
+  // Extended tree-view styles (TVS_EX_...): the ones set, which the window
+  // is given whenever it is made.
   void SetExtendedStyle(DWORD mask, DWORD style);
+  DWORD GetExtendedStyle() const noexcept { return fExtendedStyle; }
   // Milliseconds between a selection change and OnChange; 0: at once.
   UINT GetChangeDelay() const noexcept { return fChangeDelay; }
   void SetChangeDelay(UINT value) noexcept { fChangeDelay = value; }
@@ -293,8 +303,36 @@ private:
   TCanvas fCanvas;
   TTreeNode* fSavedSelection = nullptr;
   bool fInserting = false;
+  std::vector<TTreeNodeWatch*> fWatches;
 
   friend class TTreeNode;
+  friend class TTreeNodes;
+  friend class TTreeNodeWatch;
+};
+
+// Follows nodes across code that may delete them (a message pump, an event
+// handler): a watched node that is deleted meanwhile no longer counts as
+// alive, and is never to be touched again.
+class TTreeNodeWatch {
+public:
+  explicit TTreeNodeWatch(TCustomTreeView& view);
+  TTreeNodeWatch(TCustomTreeView& view, TTreeNode* node);
+  ~TTreeNodeWatch();
+  TTreeNodeWatch(const TTreeNodeWatch&) = delete;
+  TTreeNodeWatch& operator=(const TTreeNodeWatch&) = delete;
+
+  void Add(TTreeNode* node);
+  bool Alive(const TTreeNode* node) const { return node != nullptr && fNodes.count(node) > 0; }
+  // The node the watch was made with, or null once it is gone.
+  TTreeNode* Get() const noexcept { return fFirst; }
+
+private:
+  void Deleted(const TTreeNode* node);
+
+  TCustomTreeView& fView;
+  std::unordered_set<const TTreeNode*> fNodes;
+  TTreeNode* fFirst = nullptr;
+
   friend class TTreeNodes;
 };
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "shell/ItemIdListPaths.h"
 #include "shell/PathClassification.h"
 #include "shell/ShellGlobals.h"
+#include "support/FreeCounter.h"
 #include "support/MenuDriver.h"
 #include "support/MessagePump.h"
 #include "support/TempFolder.h"
@@ -226,10 +228,12 @@ TEST_F(ShellComboTest, OddNamesAndTrailingSpacesAreShownAsTheyAre) {
   TypeAndEnter(odd);
   EXPECT_TRUE(SamePath(combo->GetSelectedFolder(), odd));
   EXPECT_EQ(combo->ComboItem(combo->GetItemIndex())->GetCaption(), L"\u00c4rger \u2603 \u65e5\u672c");
-  // A trailing space names the same folder to the shell, or none: either
-  // way the combo stays consistent.
-  TypeAndEnter(odd + L" ");
+  // A trailing delimiter names the same folder: the same chain, no empty
+  // component.
+  const std::vector<std::wstring> chain = Items();
+  TypeAndEnter(odd + L"\\");
   EXPECT_TRUE(SamePath(combo->GetSelectedFolder(), odd));
+  EXPECT_EQ(Items(), chain);
 }
 
 TEST_F(ShellComboTest, PickingTheDriveRemovesTheChainAndMovesTheLink) {
@@ -285,6 +289,98 @@ TEST_F(ShellComboTest, TheLinksMovesAreShownAndNotSentBack) {
   // Destroyed, the combo leaves the link.
   delete combo;
   EXPECT_EQ(link.ControlCount(), 1);
+}
+
+// A partner that rebuilds the combo while it follows it, as a drive event
+// arriving in a partner's message pump would, and only then reads the list.
+class TRebuildingControl : public TRecordingControl {
+public:
+  TNsShellCombo* Combo = nullptr;
+  void PathChanged(PCItemIDList PIDL) override {
+    if (Combo != nullptr) Combo->FullRefresh();
+    TRecordingControl::PathChanged(PIDL);
+  }
+};
+
+TEST_F(ShellComboTest, APartnerThatMakesTheComboRebuildStillReadsTheFolderItWasSent) {
+  TRebuildingControl partner;
+  link.RegisterShellControl(&partner);
+  partner.SetShellLink(&link);
+  combo->SetShellLink(&link);
+  partner.Combo = combo;
+  TFreeCounter& spy = FreeCounter();
+  spy.PoisonFreed = true;
+  TypeAndEnter(L"C:\\windows\\system32");
+  spy.PoisonFreed = false;
+  partner.Combo = nullptr;
+  EXPECT_EQ(partner.Moves, 1);
+  EXPECT_TRUE(SameText(partner.LastPath, L"C:\\windows\\system32")) << partner.LastPath.c_str();
+  EXPECT_TRUE(SameText(combo->GetSelectedFolder(), L"C:\\windows\\system32"));
+  EXPECT_TRUE(link.GetEnabled());
+  partner.SetShellLink(nullptr);
+}
+
+TEST_F(ShellComboTest, AFailureWhileARebuildShowsTheFolderSelectsTheDesktopAndFreesTheLink) {
+  Link();
+  TypeAndEnter(L"C:\\windows\\system32");
+  combo->OnAddFolder = [](TObject*, TNsComboItem* item, bool&) {
+    if (!item->GetPersistent()) throw std::runtime_error("handler failed");
+  };
+  EXPECT_NO_THROW(combo->FullRefresh());
+  combo->OnAddFolder = nullptr;
+  EXPECT_EQ(combo->GetItemIndex(), 0);
+  EXPECT_TRUE(link.GetEnabled());
+}
+
+TEST_F(ShellComboTest, AFolderToldBeforeTheWindowExistsIsShownWithItAndAfterItIsMadeAgain) {
+  TForm other(nullptr);
+  other.SetBounds(40, 40, 460, 100);
+  auto* late = new TNsShellCombo(&other);
+  late->SetBounds(10, 10, 400, 24);
+  late->SetShowFullPath(true);
+  TPidl windows(PathToItemIdList(nullptr, L"C:\\windows"));
+  late->PathChanged(windows.Get());
+  late->SetParent(&other);
+  other.Show();
+  EXPECT_TRUE(SameText(late->GetSelectedFolder(), L"C:\\windows"));
+  EXPECT_TRUE(SameText(late->GetText(), L"C:\\windows"));
+  TPidl system(PathToItemIdList(nullptr, L"C:\\windows\\system32"));
+  late->PathChanged(system.Get());
+  late->RecreateWnd();
+  late->HandleNeeded();
+  EXPECT_TRUE(SameText(late->GetSelectedFolder(), L"C:\\windows\\system32"));
+  EXPECT_NE(late->GetItems().IndexOf(L"system32"), -1);
+}
+
+TEST_F(ShellComboTest, MovingThroughTheOpenListMovesOnlyItsHighlightUntilAPick) {
+  Link();
+  TypeAndEnter(L"C:\\windows\\system32");
+  const std::vector<std::wstring> chain = Items();
+  const int moves = recorder.Moves;
+  combo->SetFocus();
+  combo->SetDroppedDown(true);
+  ASSERT_TRUE(combo->GetDroppedDown());
+  // Up through the chain and above it: nothing moves, nothing goes.
+  for (int i = 0; i < 4; ++i) SendMessageW(combo->GetHandle(), WM_KEYDOWN, VK_UP, 0);
+  PumpMessagesFor(20);
+  EXPECT_EQ(recorder.Moves, moves);
+  EXPECT_NE(IndexOf(L"system32"), -1);
+  EXPECT_NE(IndexOf(L"windows"), -1);
+  // Escape closes the list where it was.
+  SendMessageW(combo->GetHandle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpMessagesFor(20);
+  EXPECT_FALSE(combo->GetDroppedDown());
+  EXPECT_EQ(Items(), chain);
+  EXPECT_EQ(recorder.Moves, moves);
+  // Enter picks the highlighted item: the pane follows once.
+  combo->SetDroppedDown(true);
+  SendMessageW(combo->GetHandle(), WM_KEYDOWN, VK_UP, 0);
+  SendMessageW(combo->GetHandle(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpMessagesFor(20);
+  EXPECT_FALSE(combo->GetDroppedDown());
+  EXPECT_EQ(recorder.Moves, moves + 1);
+  EXPECT_TRUE(SameText(recorder.LastPath, L"C:\\windows")) << recorder.LastPath.c_str();
+  EXPECT_EQ(IndexOf(L"system32"), -1);
 }
 
 TEST_F(ShellComboTest, ADriveAddedRebuildsTheItemsKeepingTheFolder) {

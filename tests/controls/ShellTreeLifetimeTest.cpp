@@ -7,7 +7,9 @@
 #include <set>
 
 #include "ShellTreeSupport.h"
+#include "link/NsShellLink.h"
 #include "shell/FakeNamespace.h"
+#include "support/FreeCounter.h"
 
 namespace ts::test {
 namespace {
@@ -150,6 +152,122 @@ TEST_F(ShellTreeLifetimeTest, ATreeDestroyedWithJobsInFlightIsNeverCalledAgain) 
     EXPECT_EQ(gDeadDeliveries, 0) << "run " << run;
     EXPECT_EQ(gTrapped, 0) << "run " << run;
   }
+}
+
+// Nodes whose freed memory is kept and filled with pointers to the traps:
+// a walk that goes on on a node deleted under it is counted (or crashes)
+// instead of reading what the memory holds by then.
+class TPoisonedNode : public TCountedNode {
+public:
+  using TCountedNode::TCountedNode;
+  static void* operator new(std::size_t size) { return ::operator new(size); }
+  static void operator delete(void* memory, std::size_t size) {
+    for (auto& entry : gTrapTable) entry = reinterpret_cast<void*>(&Trap);
+    void* table = gTrapTable;
+    auto* bytes = static_cast<unsigned char*>(memory);
+    for (std::size_t at = 0; at + sizeof table <= size; at += sizeof table) std::memcpy(bytes + at, &table, sizeof table);
+    // Kept on purpose, as the trees' memory is.
+  }
+};
+
+class ShellTreeWalkTest : public ShellTreeLifetimeTest {
+protected:
+  ShellTreeWalkTest() {
+    view.Tree->OnCreateNodeClass = [](TCustomTreeView*, TTreeNodeClass& nodeClass) {
+      nodeClass = [](TTreeNodes* owner) -> TTreeNode* { return new TPoisonedNode(owner); };
+    };
+    view.Show();
+  }
+  TPidl ListOf(const std::wstring& path) {
+    for (TFakeItem* folder : {first(), second()})
+      for (auto& child : folder->Children)
+        if (child->Path == path) return TPidl(space.AbsoluteList(*child));
+    return TPidl();
+  }
+  TFakeItem* first() { return drive->Children[0].get(); }
+  TFakeItem* second() { return drive->Children[1].get(); }
+  // Takes the folder out of the namespace, as deleting it on disk would.
+  void Remove(TFakeItem* folder) {
+    auto& children = drive->Children;
+    for (auto it = children.begin(); it != children.end(); ++it)
+      if (it->get() == folder) {
+        removed.push_back(*it);
+        children.erase(it);
+        return;
+      }
+  }
+
+  std::vector<std::shared_ptr<TFakeItem>> removed;
+  TTreeForm view;
+};
+
+TEST_F(ShellTreeWalkTest, F5WhileTheWalkExpandsAFolderThatWentEndsOnItsParent) {
+  TNsShellTree& tree = *view.Tree;
+  TPidl target = ListOf(L"C:\\First\\Folder 7");
+  ASSERT_TRUE(target);
+  bool pressed = false;
+  tree.OnExpanding = [&](TObject*, TTreeNode* node, bool&) {
+    if (pressed || node->GetText() != L"First") return;
+    pressed = true;
+    // The folder goes while the walk opens it, and the user presses F5,
+    // which reaches the tree in the walk's own pump.
+    Remove(first());
+    PostMessageW(tree.GetHandle(), WM_KEYDOWN, VK_F5, 0);
+  };
+  const int trapped = gTrapped;
+  EXPECT_FALSE(tree.LocateNode(target.Get(), laSelect));
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(gTrapped, trapped);
+  ASSERT_NE(tree.GetSelected(), nullptr);
+  EXPECT_EQ(tree.GetSelected()->GetText(), L"Local Disk (C:)");
+  EXPECT_EQ(Captions(tree.GetSelected()), (std::vector<std::wstring>{L"Second"}));
+  // The tree goes on working.
+  TPidl other = ListOf(L"C:\\Second\\Folder 3");
+  EXPECT_TRUE(tree.LocateNode(other.Get(), laSelect));
+  EXPECT_EQ(tree.GetSelected()->GetText(), L"Folder 3");
+}
+
+TEST_F(ShellTreeWalkTest, RefreshesWhileTheWalkPumpsDeleteNothingItStillNeeds) {
+  TNsShellTree& tree = *view.Tree;
+  TPidl target = ListOf(L"C:\\Second\\Folder 30");
+  int refreshes = 0;
+  // Every expansion on the way runs a full refresh of the tree in its pump,
+  // as a link refresh arriving then would.
+  tree.OnExpanding = [&](TObject*, TTreeNode*, bool&) {
+    PostCall([&] {
+      ++refreshes;
+      tree.FullRefresh();
+    });
+  };
+  const int trapped = gTrapped;
+  EXPECT_TRUE(tree.LocateNode(target.Get(), laSelect));
+  tree.OnExpanding = nullptr;
+  PumpMessagesFor(50);
+  EXPECT_GT(refreshes, 0);
+  EXPECT_EQ(gTrapped, trapped);
+  EXPECT_EQ(tree.GetSelected()->GetText(), L"Folder 30");
+}
+
+TEST_F(ShellTreeWalkTest, AListFreedByItsOwnerWhileTheWalkPumpsIsNotReadAgain) {
+  TNsShellTree& tree = *view.Tree;
+  TFreeCounter& spy = FreeCounter();
+  spy.PoisonFreed = true;
+  // The caller's list goes while the tree expands the way to it, as a
+  // partner's list does when it rebuilds its items then.
+  auto* given = new TPidl(ListOf(L"C:\\First\\Folder 12"));
+  tree.OnExpanding = [&](TObject*, TTreeNode*, bool&) {
+    PostCall([&] {
+      delete given;
+      given = nullptr;
+    });
+  };
+  const bool located = tree.LocateNode(given->Get(), laSelect);
+  spy.PoisonFreed = false;
+  tree.OnExpanding = nullptr;
+  delete given;
+  EXPECT_TRUE(located);
+  ASSERT_NE(tree.GetSelected(), nullptr);
+  EXPECT_EQ(tree.GetSelected()->GetText(), L"Folder 12");
 }
 
 }  // namespace

@@ -493,11 +493,16 @@ TEST_F(ShellTreeTest, RootingAgainRebuildsTheRootAndClearsTheHistory) {
   ASSERT_GE(Tree().GetHistory()->GetCount(), 2);
   Root()->SetTag(7);
   const int enumerations = space.Counters.EnumObjects;
+  ASSERT_TRUE(Tree().IsMovePossible(-1));
   Tree().SetRootedAt(SF_DESKTOP);
   EXPECT_EQ(Tree().GetItems().TopCount(), 1);
   EXPECT_EQ(Root()->GetTag(), 0);
   EXPECT_EQ(space.Counters.EnumObjects, enumerations + 1);
   EXPECT_EQ(Tree().GetHistory()->GetCount(), 0);
+  // An empty history offers no way back.
+  EXPECT_EQ(Tree().GetHistory()->GetPosition(), 0);
+  EXPECT_FALSE(Tree().IsMovePossible(-1));
+  EXPECT_FALSE(Tree().IsMovePossible(1));
   EXPECT_EQ(Tree().GetSelected(), Root());
   EXPECT_TRUE(Root()->GetExpanded());
 
@@ -831,6 +836,75 @@ TEST_F(ShellTreeTest, UnlistedServersAndSharesAreInsertedLevelByLevelAndKept) {
   EXPECT_NE(NodeOf(second), nullptr);
   EXPECT_EQ(Tree().GetSelectedFolder(), L"\\\\hidden\\share");
   EXPECT_FALSE(Tree().AddHiddenItem(L""));
+}
+
+TEST_F(ShellTreeTest, AFolderHoldingOnlyAnInsertedServerIsReadOnItsExpansion) {
+  TFakeItem& network = space.Add(space.Desktop(), L"Network", SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
+  space.SetSpecial(CSIDL_NETWORK, network);
+  space.Add(network, L"listed", SFGAO_FOLDER, L"\\\\listed");
+  TFakeItem& server = space.Add(network, L"hidden", SFGAO_FOLDER | SFGAO_HASSUBFOLDER, L"\\\\hidden");
+  network.FailEnumerationAfter = 1;
+  view.Show();
+  TPidl serverList(space.AbsoluteList(server));
+  EXPECT_TRUE(Tree().LocateNode(serverList.Get(), laInsertOnly));
+  TNsShellTreeNode* networkNode = NodeOf(network);
+  ASSERT_NE(networkNode, nullptr);
+  EXPECT_FALSE(networkNode->GetExpanded());
+  EXPECT_EQ(Captions(networkNode), (Names{L"hidden"}));
+  networkNode->Expand(false);
+  EXPECT_EQ(Captions(networkNode), (Names{L"listed", L"hidden"}));
+  // Read once: a second expansion reads nothing again.
+  const int enumerations = space.Counters.EnumObjects;
+  networkNode->Collapse(false);
+  networkNode->Expand(false);
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations);
+}
+
+TEST_F(ShellTreeTest, FoldersARefreshAddsOutOfSightAreUpdatedOnlyWhenDrawn) {
+  for (int i = 0; i < 100; ++i)
+    space.Add(*data, L"Folder " + std::to_wstring(1000 + i), kFolder, L"C:\\Data\\F" + std::to_wstring(i));
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  ASSERT_EQ(dataNode->Count(), 102);
+  for (int i = 0; i < 50; ++i)
+    space.Add(*data, L"Zeta " + std::to_wstring(i), kFolder, L"C:\\Data\\Z" + std::to_wstring(i));
+  std::set<TNsShellTreeNode*> updated;
+  Tree().OnUpdatedFolder = [&](TObject*, TNsShellTreeNode* node) { updated.insert(node); };
+  Tree().RefreshNode(dataNode, false, true);
+  ASSERT_EQ(dataNode->Count(), 152);
+  TNsShellTreeNode* last = dataNode->GetLastChild();
+  EXPECT_EQ(last->GetText(), L"Zeta 49");
+  // The refreshed folder itself, and none of the new ones below the window.
+  EXPECT_LE(updated.size(), 1u);
+  EXPECT_EQ(updated.count(last), 0u);
+  last->MakeVisible();
+  EXPECT_TRUE(PumpMessagesUntil([&] { return updated.count(last) == 1; }, 30000));
+  Tree().OnUpdatedFolder = nullptr;
+}
+
+TEST_F(ShellTreeTest, ABigLoadedFolderKeepsNodeCountsAndSiblingStepsCheap) {
+  for (int i = 0; i < 3000; ++i)
+    space.Add(*data, L"Folder " + std::to_wstring(10000 + i), kFolder, L"C:\\Data\\F" + std::to_wstring(i));
+  view.Show();
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  ASSERT_EQ(dataNode->Count(), 3002);
+  // The count and the sibling steps agree with a walk, also after deletions
+  // and insertions in the middle.
+  dataNode->Item(1500)->Delete();
+  dataNode->Item(10)->Delete();
+  Tree().GetItems().Insert(dataNode->Item(700), L"inserted");
+  int walked = 0;
+  for (TNsShellTreeNode* node = Root(); node != nullptr; node = node->GetNext()) ++walked;
+  EXPECT_EQ(Tree().GetItems().Count(), walked);
+  int index = 0;
+  for (TNsShellTreeNode* child = dataNode->getFirstChild(); child != nullptr; child = child->getNextSibling(), ++index)
+    ASSERT_EQ(child->GetIndex(), index);
+  EXPECT_EQ(index, 3001);
+  EXPECT_EQ(dataNode->Item(700)->GetText(), L"inserted");
 }
 
 // Pictures.

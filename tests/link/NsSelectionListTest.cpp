@@ -240,7 +240,11 @@ TEST_F(SelectionTree, PathsWriteAssignAndCopy) {
   EXPECT_TRUE(copy->GetFollowReparsePoint());
   EXPECT_FALSE(copy->GetHandleShellLinks());
   EXPECT_FALSE(copy->GetCalculateSelectedFiles());
-  EXPECT_EQ(copy->GetSize(), 0);
+  // The copy is a selection of its own.
+  const int count = list.GetCount();
+  copy->GetPaths().Add(root + L"\\other.txt");
+  EXPECT_EQ(copy->GetCount(), count + 1);
+  EXPECT_EQ(list.GetCount(), count);
 }
 
 TEST_F(SelectionTree, DrivesSharesAndTheSpecialFolders) {

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <atomic>
+#include <cstring>
 #include <mutex>
 #include <set>
 
@@ -20,6 +22,10 @@ public:
   std::set<void*> Outstanding;
   // How many blocks were made while tracking (a check that the spy watched).
   size_t Seen = 0;
+  // While set, a block freed has its first two bytes cleared first: an
+  // identifier list read after its end then reads as the empty list, not as
+  // whatever it was.
+  std::atomic<bool> PoisonFreed{false};
   std::mutex Lock;
 
   void StartTracking() {
@@ -55,6 +61,7 @@ public:
     return actual;
   }
   void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
+    if (PoisonFreed && request != nullptr) std::memset(request, 0, 2);
     std::lock_guard<std::mutex> guard(Lock);
     Outstanding.erase(request);
     if (Watched.erase(request) > 0) ++Freed;

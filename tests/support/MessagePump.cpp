@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "toolkit/Synchronize.h"
 
 namespace ts::test {
@@ -18,7 +20,39 @@ void PumpWaiting() {
   CheckSynchronize();
 }
 
+constexpr UINT kPostedCall = WM_APP + 0x51;
+
+LRESULT CALLBACK PostedCallProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kPostedCall) {
+    std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lParam));
+    try {
+      (*call)();
+    } catch (...) {
+      // A test's call reports through its own assertions.
+    }
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND PostedCallWindow() {
+  thread_local HWND window = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &PostedCallProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TsTestPostedCall";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  }();
+  return window;
+}
+
 }  // namespace
+
+void PostCall(std::function<void()> call) {
+  auto* posted = new std::function<void()>(std::move(call));
+  if (!PostMessageW(PostedCallWindow(), kPostedCall, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+}
 
 bool PumpMessagesUntil(const std::function<bool()>& condition, unsigned timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;

@@ -11,3 +11,12 @@ bool PumpMessagesUntil(const std::function<bool()>& condition, unsigned timeoutM
 void PumpMessagesFor(unsigned milliseconds);
 
 }  // namespace ts::test
+
+namespace ts::test {
+
+// Runs call from the next message loop that pumps this thread's messages
+// (a control's ProcessMessages, a modal menu, a test's pump), as a posted
+// message would arrive there.
+void PostCall(std::function<void()> call);
+
+}  // namespace ts::test
