@@ -1,8 +1,9 @@
 // The shell tree against the bare platform calls it makes: expanding a folder
 // of 10 000 subfolders (enumeration, in-folder names, TVM_INSERTITEM and the
 // sort by CompareIDs on a plain tree-view window), refreshing it after one
-// subfolder came against expanding it afresh, and selecting a folder twelve
-// levels down where every level holds 1 000 folders.
+// subfolder came against expanding it afresh, navigations from the list with
+// the big folder loaded against the same with it unloaded, and selecting a
+// folder twelve levels down where every level holds 1 000 folders.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -284,6 +285,64 @@ int wmain() {
   std::printf("refreshing it after one subfolder came: %.0f ms, expanding it afresh %.0f ms, ratio %.3f\n",
               refresh * 1000, afresh * 1000, refresh / afresh);
   DestroyWindow(bare.Window);
+
+  // Navigations as the pane's list makes them (the link's PathChanged), with
+  // the big folder loaded and with it emptied: their cost must not grow with
+  // the nodes the tree holds.
+  const std::wstring small = root + L"\\small";
+  MakeFolders(small, 10, L"sub ");
+  std::vector<TPidl> targets;
+  for (int i = 0; i < 10; ++i) targets.emplace_back(PathToItemIdList(DesktopFolder, small + L"\\sub " + std::to_wstring(i)));
+  tree->RefreshNode(tree->GetRootNode(), false, true);
+  Pump();
+  auto navigate = [&]() {
+    const double begin = Seconds();
+    for (int i = 0; i < 100; ++i) tree->PathChanged(targets[static_cast<size_t>(i % 10)].Get());
+    const double each = (Seconds() - begin) / 100;
+    Pump();
+    return each;
+  };
+  bigNode = nullptr;
+  for (int i = 0; i < tree->GetRootNode()->Count(); ++i)
+    if (tree->GetRootNode()->Item(i)->GetText() == L"big") bigNode = tree->GetRootNode()->Item(i);
+  // The platform's own part: selecting and showing the same items in the
+  // window, with nothing of ours around it.
+  auto selectInWindow = [&]() {
+    std::vector<HTREEITEM> items;
+    for (const TPidl& target : targets) {
+      tree->PathChanged(target.Get());
+      items.push_back(tree->GetSelected()->GetItemId());
+    }
+    const double begin = Seconds();
+    for (int i = 0; i < 100; ++i) {
+      HTREEITEM item = items[static_cast<size_t>(i % 10)];
+      SendMessageW(tree->GetHandle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+      SendMessageW(tree->GetHandle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    }
+    return (Seconds() - begin) / 100;
+  };
+  double loaded = 1e9, unloaded = 1e9, windowLoaded = 1e9, windowUnloaded = 1e9;
+  int loadedNodes = 0, unloadedNodes = 0;
+  for (int round = 0; round < kRounds && bigNode != nullptr; ++round) {
+    static_cast<TTreeNode*>(bigNode)->Expand(false);
+    Pump();
+    loadedNodes = tree->GetItems().Count();
+    loaded = std::min(loaded, navigate());
+    windowLoaded = std::min(windowLoaded, selectInWindow());
+    bigNode->Collapse(false);
+    bigNode->DeleteChildren();
+    bigNode->SetHasChildren(true);
+    Pump();
+    unloadedNodes = tree->GetItems().Count();
+    unloaded = std::min(unloaded, navigate());
+    windowUnloaded = std::min(windowUnloaded, selectInWindow());
+  }
+  std::printf("a navigation from the list with %d nodes loaded: %.2f ms, with %d: %.2f ms, ratio %.3f\n", loadedNodes,
+              loaded * 1000, unloadedNodes, unloaded * 1000, loaded / unloaded);
+  std::printf("  of which the window's own selecting and scrolling: %.2f ms loaded, %.2f ms not; ours besides: "
+              "%.2f ms loaded, %.2f ms not\n",
+              windowLoaded * 1000, windowUnloaded * 1000, (loaded - windowLoaded) * 1000,
+              (unloaded - windowUnloaded) * 1000);
 
   // Twelve levels, each with 1 000 folders beside the one that goes on.
   std::wstring deep = root + L"\\deep";

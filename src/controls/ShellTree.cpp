@@ -85,8 +85,11 @@ void TNsShellTreeNode::Expand(bool Recurse) {
   int count;
   do {
     count = tree->GetItems().Count();
+    const bool wasExpanded = GetExpanded();
     TTreeNode::Expand(Recurse);
-    Application->ProcessMessages();
+    // A folder open already has nothing new to show: a walk through open
+    // folders does not pay a paint of the whole window at each level.
+    if (Recurse || !wasExpanded) Application->ProcessMessages();
   } while (Recurse && self.Get() != nullptr && tree->GetItems().Count() > count);
 }
 
