@@ -6,7 +6,9 @@
 
 #include <unordered_map>
 
+#include "controls/ShellListBackgroundMenu.h"
 #include "link/NsShellLink.h"
+#include "notify/DirectoryWatcher.h"
 #include "notify/NsShellChangeNotifier.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/LookAndFeel.h"
@@ -17,6 +19,7 @@
 #include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 #include "toolkit/Exception.h"
+#include "toolkit/FilePaths.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
@@ -105,6 +108,8 @@ TNsShellList::TNsShellList(TComponent* AOwner)
   fShellChangeNotifier->SetRecursive(false);
   fShellChangeNotifier->OnChangePIDL = [this](TObject* sender, TNotificationEvent event, PCItemIDList pidl1,
                                               PCItemIDList pidl2) { ShellChangeNotified(sender, event, pidl1, pidl2); };
+  fDirectoryWatcher = std::make_unique<TDirectoryWatcher>();
+  fDirectoryWatcher->OnChange = [this](const std::vector<std::wstring>& names) { DirectoryChanged(names); };
   fAutomaticRefresh = true;
   fUseSystemStyles = true;
   fCopyMode = cmDefault;
@@ -124,6 +129,7 @@ TNsShellList::~TNsShellList() {
   SetShellLink(nullptr);
   fIgnoreChanges = true;
   fShellChangeNotifier->OnChangePIDL = nullptr;
+  fDirectoryWatcher.reset();
   fUpdateTimer->OnTimer = nullptr;
   // The window goes while this class still exists, so that its own clean-up
   // runs; then the items, whose ends use the list.
@@ -180,6 +186,8 @@ void TNsShellList::CreateWnd() {
 void TNsShellList::DestroyWnd() {
   UnsubclassHeader();
   DeleteBackgroundFile();
+  delete fNsBackgroundCM;
+  fNsBackgroundCM = nullptr;
   TNsBaseShellListView::DestroyWnd();
 }
 
@@ -232,6 +240,49 @@ void TNsShellList::WndProc(TMessage& message) {
       TNsBaseShellListView::WndProc(message);
       UpdateSortArrows();
       return;
+    case WM_CONTEXTMENU:
+      ContextMenuRequested(message);
+      return;
+    case WM_XBUTTONDOWN:
+      // The back and forward buttons alone, no other button or key held.
+      if (message.WParam == 0x10020 || message.WParam == 0x20040) {
+        MoveInHistory(message.WParam == 0x10020 ? -1 : 1);
+        message.Result = TRUE;
+        return;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      TrackMouse();
+      break;
+    case WM_MOUSELEAVE:
+      fMouseInControl = false;
+      if (OnMouseLeave) OnMouseLeave(this);
+      break;
+    case WM_INITMENUPOPUP:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+      // The shell's owner-drawn sub menus draw through the browser.
+      TNsBaseShellListView::WndProc(message);
+      TMessage forwarded = message;
+      fNsBrowser->HandlePopupMessages(forwarded);
+      return;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(message.LParam);
+      if (header->code == TTN_SHOW &&
+          header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(fHandle, LVM_GETTOOLTIPS, 0, 0)) &&
+          ShowInfoTipAtItem(header->hwndFrom)) {
+        message.Result = TRUE;
+        return;
+      }
+      break;
+    }
+    case kAfterRename:
+      if (GetViewStyle() == vsIcon)
+        FullRefresh();
+      else
+        Sort();
+      return;
     default:
       break;
   }
@@ -269,6 +320,7 @@ void TNsShellList::SelectAll() {
 void TNsShellList::SetAutomaticRefresh(bool value) {
   fAutomaticRefresh = value;
   fShellChangeNotifier->SetEnabled(value);
+  WatchShownFolder();
 }
 
 void TNsShellList::SetDetails(bool value) {
@@ -488,6 +540,7 @@ void TNsShellList::FullRefresh() {
   SetSelectedFiles(selected);
   if (OnPopulated) OnPopulated(this);
   if (fAutomaticRefresh) fShellChangeNotifier->SetPIDL(GetFolderIdList());
+  WatchShownFolder();
 }
 
 void TNsShellList::AddCurrentItem() {
@@ -592,6 +645,7 @@ void TNsShellList::SmartRefresh() {
   }
   TSpecialFolderCache specialFolders;
   const bool drives = fNsBrowser->GetSpecialFolder() == SF_DRIVES;
+  const int firstAdded = items.Count();
   RestartEnumeration();
   while (fNsBrowser->Next()) {
     if (!ItemMatchesShowOptions(*fNsBrowser, fShowOptions)) continue;
@@ -620,7 +674,9 @@ void TNsShellList::SmartRefresh() {
     }
   }
   TStringList cutPaths;
-  const std::wstring folder = GetPath();
+  std::wstring folder = GetPath();
+  if (!folder.empty()) folder = IncludeTrailingPathDelimiter(folder);
+  int added = items.Count() - firstAdded;
   for (int i = items.Count() - 1; i >= 0; --i) {
     TNsShellListItem* item = items[i];
     if (item->GetIsParentFolderItem()) continue;
@@ -629,28 +685,12 @@ void TNsShellList::SmartRefresh() {
     if (item->GetCut()) cutPaths.Insert(0, folder + item->GetCaption());
     items.Delete(i);
   }
+  // New items come in where the sort puts them; the others keep their
+  // order, places and selection.
+  if (added > 0) PlaceAddedItems(items.Count() - added);
   if (cutPaths.GetCount() > 0) NotifyOperation({sopCut, sopRemove}, &cutPaths, std::wstring());
 }
 
-void TNsShellList::NotifyOperation(TNsShellOperations Operation, TStringList* Files, const std::wstring& Destination) {
-  if (Operation.Contains(sopDelete)) {
-    TNsShellListItems& items = GetItems();
-    items.BeginUpdate();
-    struct TEndUpdate {
-      TNsShellListItems& Items;
-      ~TEndUpdate() { Items.EndUpdate(); }
-    } endUpdate{items};
-    for (int i = items.Count() - 1; i >= 0; --i)
-      if (items[i]->GetSelected()) items.Delete(i);
-  }
-  if (Files != nullptr && Files->GetCount() > 0 && OnOperation) OnOperation(this, Operation, Files, Destination);
-  constexpr TNsShellOperations kChangesFolder{sopMove, sopDelete, sopRemove, sopRename};
-  if (!(Operation * kChangesFolder).Empty() && fShellLink != nullptr) fShellLink->SmartRefresh(this);
-}
-
-void TNsShellList::ShellChangeNotified(TObject*, TNotificationEvent, PCItemIDList, PCItemIDList) {}
-
-void TNsShellList::UpdateTimerFired(TObject*) { fUpdateTimer->SetEnabled(false); }
 
 // Selection and names.
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/ShellItemFlags.h"
 #include "controls/ShellListItem.h"
@@ -31,6 +32,8 @@
 
 namespace ts {
 
+class TNsBackgroundContextMenu;
+class TDirectoryWatcher;
 class TNsShellLink;
 class TNsShellChangeNotifier;
 class TNsSystemImageList;
@@ -283,6 +286,31 @@ public:
   // The browser positioned on the folder shown; lent.
   TNsBrowser* GetBrowser() const noexcept { return fNsBrowser; }
 
+  // Commands (ShellListCommands.cpp). Verbs are the shell's canonical names
+  // ("open", "delete", "copy", "properties", ...); "default" is the item's
+  // default command.
+  //
+  // Runs a verb on the selected items; false without a selection, or when
+  // the verb was not carried out.
+  bool InvokeCommandOnSelected(const std::wstring& Command);
+  // Runs a verb on the folder shown itself ("paste" pastes into it).
+  bool InvokeCommandOnFolder(const std::wstring& Command);
+  // The shell's menu of the selected items at a screen point; answers the
+  // verb carried out, else empty.
+  std::wstring ShowContextMenu(POINT Point);
+  // Makes a folder in the folder shown (Name empty: the platform's name for
+  // a new folder), numbered " (n)" when the name is taken; in edit mode its
+  // name is then opened for editing. False when it could not be made.
+  bool CreateDir(const std::wstring& Name, bool EditMode);
+  // The list's own menu for its empty space, once it was shown; lent.
+  TNsBackgroundContextMenu* GetBackgroundContextMenu() const noexcept { return fNsBackgroundCM; }
+  // The menu for the empty space at a screen point: BackgroundPopupMenu
+  // when assigned, else the list's own.
+  virtual void PopupBackgroundMenu(POINT Point);
+  // The watch that sees changes made inside the folder behind the shell's
+  // back; lent.
+  TDirectoryWatcher* GetDirectoryWatcher() const noexcept { return fDirectoryWatcher.get(); }
+
   TOnAddItem OnAddItem;
   TNotifyEvent OnPopulated;
   TNotifyEvent OnCreateColumns;
@@ -304,6 +332,15 @@ protected:
   TListItem* CreateListItem() override;
   void Delete(TListItem* item) override;
   void ItemImageRequested(TListItem* item) override;
+  // Keys, mouse, info tips and renaming (ShellListKeys.cpp).
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(wchar_t& key) override;
+  void DblClick() override;
+  bool CanEdit(TListItem* item) override;
+  void Edit(const LVITEMW& item) override;
+  void InfoTip(TListItem* item, std::wstring& tip) override;
+  // The browser's rename verb starts an edit of the selected item's caption.
+  void StartRename(TObject* Sender);
   void Change(TListItem* item, TItemChange change) override;
   void ColClick(int column) override;
   bool IsCustomDrawn() const override { return true; }
@@ -402,6 +439,31 @@ private:
   void AddSubItems(TNsShellListItem* item);
   // Tells the link of the one item now selected (FileChanged).
   void ReportSingleSelection(TNsShellListItem* item);
+  // Commands.
+  void SetRenameHandler();
+  // The in-folder names of the selected items into the browser's MultiObjects.
+  void CollectSelectedObjects();
+  // The full paths of the selected items (the parent-folder item left out).
+  void SelectedFullPaths(TStringList& paths);
+  void MarkSelectedCut();
+  // Copy and cut of files: the clipboard gets data every program reads.
+  bool PutSelectedOnClipboard(bool cut);
+  bool CanPutSelectedOnClipboard();
+  bool AllowedByHandler(const std::wstring& verb);
+  // Where the shell has no paste verb, the clipboard's files are pasted
+  // with the shell's file operation.
+  bool PasteWithoutShellVerb(const std::wstring& folder);
+  void ReportPaste(const TStringList* pasted, const std::wstring& Destination);
+  void RestartUpdateTimer();
+  // The right click (WM_CONTEXTMENU), from the mouse or the keyboard.
+  void ContextMenuRequested(TMessage& message);
+  bool ShowInfoTipAtItem(HWND tooltip);
+  void TrackMouse();
+  // Puts the items SmartRefresh added at their places by the sort; first
+  // is the index of the first added one.
+  void PlaceAddedItems(int first);
+  void WatchShownFolder();
+  void DirectoryChanged(const std::vector<std::wstring>& names);
   // Whether the details view would show an item without its texts.
   bool NeedsDetails(TNsShellListItem* item) const;
   // The item's column texts, the browser put on it first.
@@ -423,11 +485,19 @@ private:
   void UnsubclassHeader();
   static LRESULT CALLBACK HeaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // Posted after an edit renamed an item: the list is sorted again.
+  static constexpr UINT kAfterRename = WM_APP + 0x2E3;
+
   TNsShellListItems fTypedItems;
   bool fSelectedListSilent = false;
   // Items deleted since the list was made: the cheap test that none went.
   int fItemDeletions = 0;
   bool fSelectingAll = false;
+  // Owned by the list (as a component), freed with the window.
+  TNsBackgroundContextMenu* fNsBackgroundCM = nullptr;
+  std::unique_ptr<TDirectoryWatcher> fDirectoryWatcher;
+  bool fMouseInControl = false;
+  int fInfoTipItem = -1;
 };
 
 }  // namespace ts

@@ -12,4 +12,9 @@ CLIPFORMAT GetFileGroupDescriptorFormat() {
   return format;
 }
 
+CLIPFORMAT GetPreferredDropEffectFormat() {
+  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"Preferred DropEffect"));
+  return format;
+}
+
 }  // namespace ts

@@ -8,5 +8,7 @@ namespace ts {
 // first use and remembered for the life of the process.
 CLIPFORMAT GetFileGroupDescriptorWFormat();
 CLIPFORMAT GetFileGroupDescriptorFormat();
+// "Preferred DropEffect": whether files on the clipboard were cut or copied.
+CLIPFORMAT GetPreferredDropEffectFormat();
 
 }  // namespace ts

@@ -16,4 +16,12 @@ HWND GetMainWindowHandle() {
   return Application->GetHandle();
 }
 
+bool RunningOnWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return wine;
+}
+
 }  // namespace ts

@@ -41,6 +41,15 @@ private:
   uint32_t fErrorCode;
 };
 
+// A failed input or output operation, with its error code.
+class EInOutError : public Exception {
+public:
+  EInOutError(std::wstring message, int32_t errorCode) : Exception(std::move(message)), fErrorCode(errorCode) {}
+  int32_t ErrorCode() const noexcept { return fErrorCode; }
+private:
+  int32_t fErrorCode;
+};
+
 // A failed COM call, with its HRESULT.
 class EOleSysError : public Exception {
 public:

@@ -202,6 +202,24 @@ void TListItems::Delete(int index) {
   fItems.erase(fItems.begin() + index);
 }
 
+void TListItems::Move(int from, int to) {
+  TListItem* item = Item(from);
+  to = std::clamp(to, 0, Count() - 1);
+  if (from == to) return;
+  if (fOwner.HandleAllocated()) {
+    item->fState = static_cast<UINT>(SendMessageW(fOwner.fHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(from),
+                                                  LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED));
+    fOwner.fDeleting = true;
+    SendMessageW(fOwner.fHandle, LVM_DELETEITEM, static_cast<WPARAM>(from), 0);
+    fOwner.fDeleting = false;
+  }
+  std::unique_ptr<TListItem> owned = std::move(fItems[static_cast<size_t>(from)]);
+  fItems.erase(fItems.begin() + from);
+  fItems.insert(fItems.begin() + to, std::move(owned));
+  item->fIndexHint = to;
+  InsertIntoWindow(item, to);
+}
+
 void TListItems::Clear() {
   for (auto& item : fItems) fOwner.Delete(item.get());
   if (fOwner.HandleAllocated()) {
@@ -590,6 +608,10 @@ bool TCustomListView::CustomDrawItem(TListItem* item, TCustomDrawState state) {
   return defaultDraw;
 }
 
+void TCustomListView::InfoTip(TListItem* item, std::wstring& tip) {
+  if (OnInfoTip) OnInfoTip(this, item, tip);
+}
+
 void TCustomListView::ColClick(int column) {
   if (OnColumnClick) OnColumnClick(this, column);
 }
@@ -667,9 +689,10 @@ LRESULT TCustomListView::HandleNotify(NMHDR* header) {
       return 0;
     case LVN_GETINFOTIPW: {
       auto* info = reinterpret_cast<NMLVGETINFOTIPW*>(header);
-      if (!OnInfoTip || info->iItem < 0 || info->iItem >= fItems.Count() || info->pszText == nullptr) return 0;
+      if (info->iItem < 0 || info->iItem >= fItems.Count() || info->pszText == nullptr || info->cchTextMax <= 0)
+        return 0;
       std::wstring tip;
-      OnInfoTip(this, fItems.Item(info->iItem), tip);
+      InfoTip(fItems.Item(info->iItem), tip);
       lstrcpynW(info->pszText, tip.c_str(), info->cchTextMax);
       return 0;
     }

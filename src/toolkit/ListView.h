@@ -104,6 +104,8 @@ public:
   TListItem* Add();
   TListItem* Insert(int index);
   void Delete(int index);
+  // Moves an item to another place, keeping its state (selection, focus).
+  void Move(int from, int to);
   void Clear();
   int IndexOf(const TListItem* item) const;
   void BeginUpdate();
@@ -246,6 +248,8 @@ protected:
   virtual void Delete(TListItem* item);
   virtual void InsertItem(TListItem* item);
   virtual bool CustomDrawItem(TListItem* item, TCustomDrawState state);
+  // The info tip of an item the mouse rests on (LVS_EX_INFOTIP): OnInfoTip.
+  virtual void InfoTip(TListItem* item, std::wstring& tip);
   // Whether items are custom drawn even without OnCustomDrawItem.
   virtual bool IsCustomDrawn() const { return false; }
   // A click on a column's header; fires OnColumnClick.

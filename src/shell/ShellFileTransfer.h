@@ -1,0 +1,24 @@
+#pragma once
+// Copies and moves files into a folder with the platform's shell file
+// operation, which shows its own progress and questions (a name that exists,
+// a read-only target) and can be undone.
+#include <windows.h>
+
+#include <string>
+
+namespace ts {
+
+class TStringList;
+
+struct TFileTransferResult {
+  int Code = 0;          // SHFileOperationW's answer; 0 for success
+  bool Aborted = false;  // the user stopped it (or answered no)
+  bool Succeeded() const noexcept { return Code == 0 && !Aborted; }
+};
+
+// Operation is FO_COPY or FO_MOVE. Files put into the folder they come from
+// get new names instead of asking to replace themselves.
+TFileTransferResult TransferFiles(HWND owner, const TStringList& files, const std::wstring& destination,
+                                  UINT operation);
+
+}  // namespace ts
