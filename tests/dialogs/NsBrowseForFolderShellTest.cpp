@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "dialogs/NsBrowseForFolder.h"
@@ -77,6 +78,29 @@ void SelectPath(HWND dialog, const std::wstring& path) {
   SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
 }
 
+// Drives the dialog: once it has shown from, it selects to, and once that is
+// shown it presses button. Answers the count of selection changes it saw.
+std::shared_ptr<int> MoveThenPress(TDrivenBrowseDialog& dialog, const std::wstring& from, const std::wstring& to,
+                                   int button) {
+  auto changes = std::make_shared<int>(0);
+  auto shownFrom = std::make_shared<bool>(false);
+  auto asked = std::make_shared<bool>(false);
+  dialog.OnChange = [&dialog, changes, shownFrom, from](TObject*) {
+    ++*changes;
+    *shownFrom = *shownFrom || dialog.GetPath() == from;
+  };
+  dialog.Step = [&dialog, shownFrom, asked, to, button](HWND window) {
+    if (!*asked && *shownFrom) {
+      *asked = true;
+      SelectPath(window, to);
+    }
+    if (!*asked || dialog.GetPath() != to) return false;
+    Press(window, button);
+    return true;
+  };
+  return changes;
+}
+
 class NsBrowseForFolderShellTest : public testing::Test {
 protected:
   void SetUp() override { saved = LastBrowseFolderPath; }
@@ -91,28 +115,13 @@ TEST_F(NsBrowseForFolderShellTest, TheChosenFolderIsWhereTheNextDialogStarts) {
   TDrivenBrowseDialog dialog(nullptr);
   dialog.SetRootedAtFileSystemFolder(temp.Path());
   dialog.SetPath(first);
-  int changes = 0;
-  bool shownFirst = false;
-  dialog.OnChange = [&](TObject*) {
-    ++changes;
-    shownFirst = shownFirst || dialog.GetPath() == first;
-  };
-  bool asked = false;
-  dialog.Step = [&](HWND window) {
-    // The dialog first shows the folder it was given, then the one chosen.
-    if (!asked && shownFirst) {
-      asked = true;
-      SelectPath(window, second);
-    }
-    if (!asked || dialog.GetPath() != second) return false;
-    Press(window, IDOK);
-    return true;
-  };
+  // The dialog first shows the folder it was given, then the one chosen.
+  const auto changes = MoveThenPress(dialog, first, second, IDOK);
   ASSERT_TRUE(dialog.Execute(nullptr));
   EXPECT_FALSE(dialog.TimedOut);
   EXPECT_EQ(dialog.GetPath(), second);
   EXPECT_EQ(dialog.GetSpecialFolder(), SF_FILESYSTEMFOLDER);
-  EXPECT_GE(changes, 2);
+  EXPECT_GE(*changes, 2);
   EXPECT_EQ(dialog.GetDialogHandle(), nullptr);
   EXPECT_EQ(LastBrowseFolderPath, second);
 
@@ -137,18 +146,7 @@ TEST_F(NsBrowseForFolderShellTest, CancellingLeavesTheLastSelectionMadeInTheDial
   LastBrowseFolderPath = first;
   TDrivenBrowseDialog dialog(nullptr);
   dialog.SetRootedAtFileSystemFolder(temp.Path());
-  bool shownFirst = false;
-  dialog.OnChange = [&](TObject*) { shownFirst = shownFirst || dialog.GetPath() == first; };
-  bool asked = false;
-  dialog.Step = [&](HWND window) {
-    if (!asked && shownFirst) {
-      asked = true;
-      SelectPath(window, second);
-    }
-    if (!asked || dialog.GetPath() != second) return false;
-    Press(window, IDCANCEL);
-    return true;
-  };
+  MoveThenPress(dialog, first, second, IDCANCEL);
   EXPECT_FALSE(dialog.Execute(nullptr));
   EXPECT_FALSE(dialog.TimedOut);
   EXPECT_EQ(dialog.GetPath(), second);
