@@ -1,5 +1,7 @@
 #include "dialogs/NsBrowseForFolder.h"
 
+#include <shellapi.h>
+
 #include "shell/FileProbes.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/NsBrowser.h"

@@ -23,7 +23,7 @@ using TNsBrowseFlags = TSet<TNsBrowseFlag, uint8_t>;
 
 // How the dialog is run: SHBrowseForFolderW. Replaceable so that tests can
 // look at what the platform is asked.
-using TBrowseForFolderCall = PIDLIST_ABSOLUTE (*)(LPBROWSEINFOW info);
+using TBrowseForFolderCall = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW info);
 extern TBrowseForFolderCall BrowseForFolderCall;
 
 // The platform's flags for the options.

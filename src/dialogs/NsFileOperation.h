@@ -24,7 +24,7 @@ using TNsShowOptions = TSet<TNsShowOption, uint8_t>;
 
 // How the operation is run: SHFileOperationW. Replaceable so that tests can
 // look at what the platform is asked.
-using TFileOperationCall = int (*)(LPSHFILEOPSTRUCTW operation);
+using TFileOperationCall = int(WINAPI*)(LPSHFILEOPSTRUCTW operation);
 extern TFileOperationCall FileOperationCall;
 
 // The platform's flags for the options.

@@ -8,6 +8,9 @@ TNetConnectionDialogCall NetConnectionDialogCall = &WNetConnectionDialog1W;
 
 namespace {
 
+// The structure is the platform's of each build: 20 bytes for 32-bit code.
+static_assert(sizeof(void*) != 4 || sizeof(CONNECTDLGSTRUCTW) == 20, "the 32-bit connection dialog structure");
+
 // What WNetConnectionDialog1W answers when the user cancels.
 constexpr DWORD kDialogCancelled = static_cast<DWORD>(-1);
 

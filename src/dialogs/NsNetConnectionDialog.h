@@ -17,7 +17,7 @@ using TNsConnectionFlags = TSet<TNsConnectionFlag, uint8_t>;
 
 // How the connection dialog is run: WNetConnectionDialog1W. Replaceable so
 // that tests can stand in for a network the machine does not have.
-using TNetConnectionDialogCall = DWORD (*)(LPCONNECTDLGSTRUCTW info);
+using TNetConnectionDialogCall = DWORD(WINAPI*)(LPCONNECTDLGSTRUCTW info);
 extern TNetConnectionDialogCall NetConnectionDialogCall;
 
 class TNsNetConnectionDialog : public TNsBaseDialog {

@@ -9,7 +9,7 @@ namespace ts {
 
 // How the disconnection dialog is run: WNetDisconnectDialog. Replaceable so
 // that tests can stand in for a network the machine does not have.
-using TNetDisconnectDialogCall = DWORD (*)(HWND owner, DWORD type);
+using TNetDisconnectDialogCall = DWORD(WINAPI*)(HWND owner, DWORD type);
 extern TNetDisconnectDialogCall NetDisconnectDialogCall;
 
 class TNsNetDisconnectDialog : public TNsBaseDialog {

@@ -13,7 +13,7 @@ namespace ts::test {
 namespace {
 
 std::wstring gChosen;
-PIDLIST_ABSOLUTE ChooseFolder(LPBROWSEINFOW) { return PathToItemIdList(nullptr, gChosen); }
+PIDLIST_ABSOLUTE WINAPI ChooseFolder(LPBROWSEINFOW) { return PathToItemIdList(nullptr, gChosen); }
 
 TEST(BrowseLastPathTest, TheLastFolderChosenIsForgottenAtShutDown) {
   TTempFolder temp;

@@ -3,6 +3,9 @@
 // starting where the last one ended, and where the dialog is placed.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <functional>
 #include <memory>
 #include <string>

@@ -2,6 +2,9 @@
 // platform's dialog: a window of the test's that notes what it is sent.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -91,7 +94,7 @@ LRESULT CALLBACK FakeDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-PIDLIST_ABSOLUTE FakeBrowseForFolder(LPBROWSEINFOW info) {
+PIDLIST_ABSOLUTE WINAPI FakeBrowseForFolder(LPBROWSEINFOW info) {
   TFakeDialog& fake = *gFake;
   fake.Owner = info->hwndOwner;
   fake.Flags = info->ulFlags;

@@ -48,7 +48,7 @@ std::wstring ListText(const wchar_t* list) {
   }
 }
 
-int FakeFileOperation(LPSHFILEOPSTRUCTW operation) {
+int WINAPI FakeFileOperation(LPSHFILEOPSTRUCTW operation) {
   ++gAsked.Calls;
   gAsked.Owner = operation->hwnd;
   gAsked.Function = operation->wFunc;

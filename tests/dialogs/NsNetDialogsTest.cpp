@@ -67,7 +67,7 @@ DWORD gAnswer = NO_ERROR;
 DWORD gDevice = 0;
 std::vector<std::wstring>* gEvents = nullptr;
 
-DWORD FakeConnectionDialog(LPCONNECTDLGSTRUCTW info) {
+DWORD WINAPI FakeConnectionDialog(LPCONNECTDLGSTRUCTW info) {
   gAsked.Size = info->cbStructure;
   gAsked.Owner = info->hwndOwner;
   gAsked.Flags = info->dwFlags;
@@ -157,7 +157,7 @@ TEST(NsNetConnectionDialogTest, WithoutANetworkThePlatformsFailureIsTheAnswer) {
 DWORD gDisconnectAnswer = NO_ERROR;
 HWND gDisconnectOwner = nullptr;
 DWORD gDisconnectType = 0;
-DWORD FakeDisconnectDialog(HWND owner, DWORD type) {
+DWORD WINAPI FakeDisconnectDialog(HWND owner, DWORD type) {
   gDisconnectOwner = owner;
   gDisconnectType = type;
   return gDisconnectAnswer;
