@@ -30,10 +30,6 @@ TEST(NsBrowseForFolderTest, OptionRules) {
   EXPECT_EQ(dialog.GetOptions(), TNsBrowseFlags{bfBrowseForComputer});
   dialog.SetOptions({bfFileSystemOnly, bfReturnInvalidPath});
   EXPECT_EQ(dialog.GetOptions(), (TNsBrowseFlags{bfFileSystemOnly, bfReturnInvalidPath}));
-  EXPECT_EQ(BrowseInfoFlags({bfNewDialogStyle, bfFileSystemOnly, bfBrowseIncludeFiles, bfEditBox, bfBrowseForComputer,
-                             bfReturnInvalidPath}),
-            static_cast<UINT>(BIF_NEWDIALOGSTYLE | BIF_RETURNONLYFSDIRS | BIF_BROWSEINCLUDEFILES | BIF_EDITBOX |
-                              BIF_BROWSEFORCOMPUTER | BIF_VALIDATE));
 }
 
 TEST(NsBrowseForFolderTest, ADesignerCanOnlyRootTheTreeAtAPathThatExists) {

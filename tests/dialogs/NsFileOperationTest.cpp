@@ -92,10 +92,9 @@ TEST(NsFileOperationTest, ThePlatformIsAskedForTheOperationAsSet) {
     EXPECT_EQ(gAsked.Function, function) << static_cast<int>(type);
     EXPECT_EQ(gAsked.Owner, nullptr);
   }
-  EXPECT_EQ(FileOperationFlags({soAllowUndo, soFilesOnly, soNoConfirmation, soNoConfirmMkDir, soNoErrorUI,
-                                soRenameCollision, soSilent, soSimpleProgress}),
-            FOF_ALLOWUNDO | FOF_FILESONLY | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI |
-                FOF_RENAMEONCOLLISION | FOF_SILENT | FOF_SIMPLEPROGRESS);
+  operation->SetOptions({soNoConfirmation, soRenameCollision, soSilent});
+  operation->Execute(nullptr);
+  EXPECT_EQ(gAsked.Flags, FOF_NOCONFIRMATION | FOF_RENAMEONCOLLISION | FOF_SILENT);
 
   gAborts = TRUE;
   EXPECT_FALSE(operation->Execute(nullptr));
@@ -119,20 +118,6 @@ TEST(NsFileOperationTest, WithoutADestinationNothingIsCopiedMovedOrRenamed) {
   operation.SetOperation(otDelete);
   EXPECT_TRUE(operation.Execute(nullptr));
   EXPECT_EQ(gAsked.Calls, 1);
-}
-
-TEST(NsFileOperationTest, SourceFilesAreReplacedByACopyOfTheListGiven) {
-  TNsFileOperation operation(nullptr);
-  operation.GetSourceFiles()->SetCheckIfExists(false);
-  operation.GetSourceFiles()->Add(L"C:\\old");
-  TStringList given;
-  given.Add(L"C:\\b");
-  given.Add(L"C:\\a");
-  operation.SetSourceFiles(given);
-  given.Clear();
-  ASSERT_EQ(operation.GetSourceFiles()->GetCount(), 2);
-  EXPECT_EQ(operation.GetSourceFiles()->Get(0), L"C:\\a");
-  EXPECT_EQ(operation.GetSourceFiles()->Get(1), L"C:\\b");
 }
 
 // Real files in a folder of the test's, the shell asked to stay quiet.
