@@ -7,8 +7,8 @@ namespace ts {
 
 bool TNsBaseDialog::Execute() { return Execute(ParentWindow()); }
 
-HWND TNsBaseDialog::ParentWindow() const {
-  for (TComponent* owner = GetOwner(); owner != nullptr; owner = owner->GetOwner()) {
+HWND DialogParentWindow(const TComponent& component) {
+  for (TComponent* owner = component.GetOwner(); owner != nullptr; owner = owner->GetOwner()) {
     if (auto* form = dynamic_cast<TCustomForm*>(owner)) return form->GetHandle();
     if (dynamic_cast<TWinControl*>(owner) == nullptr) break;
   }

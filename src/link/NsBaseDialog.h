@@ -5,15 +5,18 @@
 
 namespace ts {
 
+// The window a component's platform dialog is shown over: that of the first
+// form up its owner chain (owners that are other windowed controls are passed
+// through), otherwise the program's main window.
+HWND DialogParentWindow(const TComponent& component);
+
 class TNsBaseDialog : public TCommonDialog {
   TS_CLASS(TNsBaseDialog, TCommonDialog)
 
 public:
   explicit TNsBaseDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
 
-  // Runs the dialog over the window of the first form up the owner chain
-  // (owners that are other windowed controls are passed through); otherwise
-  // over the program's main window.
+  // Runs the dialog over DialogParentWindow.
   bool Execute() override;
   bool Execute(HWND ParentWnd) override = 0;
 
@@ -26,7 +29,7 @@ public:
 
 protected:
   // The window Execute without an argument runs the dialog over.
-  HWND ParentWindow() const;
+  HWND ParentWindow() const { return DialogParentWindow(*this); }
 };
 
 }  // namespace ts

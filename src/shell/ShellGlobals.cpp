@@ -21,5 +21,6 @@ std::wstring ProgramFilesNativePath;
 
 TShellMenuCaptions ShellMenuCaptions;
 std::wstring NewFolderCaption;
+std::wstring LastBrowseFolderPath;
 
 }  // namespace ts

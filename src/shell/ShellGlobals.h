@@ -43,4 +43,9 @@ struct TShellMenuCaptions {
 extern TShellMenuCaptions ShellMenuCaptions;
 extern std::wstring NewFolderCaption;
 
+// The folder last chosen through a browse dialog of the process, where the
+// next one starts; main thread only, kept from any one start-up of the shell
+// layer to its shut-down.
+extern std::wstring LastBrowseFolderPath;
+
 }  // namespace ts

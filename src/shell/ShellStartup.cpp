@@ -79,6 +79,7 @@ void ReleaseShellObjects() {
   WindowsDriveRoot.clear();
   ProgramFilesX86Path.clear();
   ProgramFilesNativePath.clear();
+  LastBrowseFolderPath.clear();
   gObjectsCreated = false;
 }
 
