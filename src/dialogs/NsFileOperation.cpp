@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "dialogs/FileOperationTargets.h"
+#include "shell/FileOperationTargets.h"
 #include "link/NsBaseDialog.h"
 #include "shell/FileProbes.h"
 

@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
+#include "shell/FileOperationTargets.h"
 #include "shell/PathClassification.h"
 #include "toolkit/FilePaths.h"
 #include "toolkit/StringList.h"
@@ -9,6 +12,18 @@
 namespace ts {
 
 namespace {
+
+// The names one after the other, each closed by a zero, the list by one more,
+// as the platform reads them.
+std::wstring ZeroSeparated(const std::vector<std::wstring>& names) {
+  std::wstring text;
+  for (const std::wstring& name : names) {
+    text += name;
+    text.push_back(L'\0');
+  }
+  text.push_back(L'\0');
+  return text;
+}
 
 // Whether a file lies in the folder itself.
 bool InFolder(const std::wstring& file, const std::wstring& folder) {
@@ -24,26 +39,30 @@ TFileTransferResult TransferFiles(HWND owner, const TStringList& files, const st
     result.Code = ERROR_INVALID_PARAMETER;
     return result;
   }
-  // The names one after the other, each closed by a zero, the list by one more.
-  std::wstring from;
+  std::vector<std::wstring> sources;
   bool intoOwnFolder = false;
   for (int i = 0; i < files.GetCount(); ++i) {
-    from += files[i];
-    from.push_back(L'\0');
+    sources.push_back(files[i]);
     intoOwnFolder = intoOwnFolder || InFolder(files[i], destination);
   }
-  from.push_back(L'\0');
-  // The target as one double-zero string too, as the platform reads it.
   std::wstring to = ExcludeTrailingPathDelimiter(destination);
   if (to.size() == 2 && to[1] == L':') to += L'\\';
-  to.push_back(L'\0');
+  UINT flags = FOF_ALLOWUNDO;
+  std::vector<std::wstring> targets;
+  // Files copied into their own folder become copies beside themselves;
+  // the names are chosen here, since not every shell keeps both (Wine's
+  // overwrites). Anywhere else a name that is taken is the shell's to ask
+  // about.
+  if (intoOwnFolder && operation == FO_COPY) targets = CollisionFreeTargets(sources, to, false);
+  if (!targets.empty()) flags |= FOF_MULTIDESTFILES;
+  const std::wstring from = ZeroSeparated(sources);
+  const std::wstring target = targets.empty() ? ZeroSeparated({to}) : ZeroSeparated(targets);
   SHFILEOPSTRUCTW op{};
   op.hwnd = owner;
   op.wFunc = operation;
   op.pFrom = from.c_str();
-  op.pTo = to.c_str();
-  op.fFlags = FOF_ALLOWUNDO;
-  if (intoOwnFolder) op.fFlags |= FOF_RENAMEONCOLLISION;
+  op.pTo = target.c_str();
+  op.fFlags = flags;
   result.Code = SHFileOperationW(&op);
   result.Aborted = op.fAnyOperationsAborted != FALSE;
   return result;

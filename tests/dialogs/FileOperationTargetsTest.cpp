@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "dialogs/FileOperationTargets.h"
+#include "shell/FileOperationTargets.h"
 #include "support/TempFolder.h"
 
 namespace ts::test {

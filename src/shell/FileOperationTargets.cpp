@@ -1,4 +1,4 @@
-#include "dialogs/FileOperationTargets.h"
+#include "shell/FileOperationTargets.h"
 
 #include <set>
 
