@@ -225,7 +225,7 @@ void TNsShellList::WndProc(TMessage& message) {
                                   (change->uOldState & LVIS_SELECTED) == 0;
       auto* item = reinterpret_cast<TListItem*>(change->lParam);
       // One item alone became selected: the pane's other controls follow.
-      if (becameSelected && item != nullptr && !Updating() && !fSelectingAll && GetSelCount() == 1)
+      if (becameSelected && item != nullptr && !Updating() && !fSelectingAll && !fIgnoreChanges && GetSelCount() == 1)
         ReportSingleSelection(static_cast<TNsShellListItem*>(item));
       return;
     }
@@ -243,6 +243,9 @@ void TNsShellList::WndProc(TMessage& message) {
     case WM_CONTEXTMENU:
       ContextMenuRequested(message);
       return;
+    case WM_LBUTTONDBLCLK:
+      fDblClickPoint = POINT{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+      break;
     case WM_XBUTTONDOWN:
       // The back and forward buttons alone, no other button or key held.
       if (message.WParam == 0x10020 || message.WParam == 0x20040) {
@@ -740,6 +743,14 @@ void TNsShellList::SetSelectedFiles(const TStringList& value) { GetSelectedFiles
 
 void TNsShellList::SelectedFilesChanged() {
   if (fSelectedListSilent) return;
+  SelectNamedItems();
+  // Selected one by one, the items pass through a selection of one: the
+  // link hears only of the end, and only of a selection of one.
+  if (!fIgnoreChanges && GetSelCount() == 1)
+    if (TNsShellListItem* only = GetSelected()) ReportSingleSelection(only);
+}
+
+void TNsShellList::SelectNamedItems() {
   const bool ignoring = fIgnoreChanges;
   fIgnoreChanges = true;
   struct TRestore {

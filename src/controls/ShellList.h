@@ -422,6 +422,7 @@ private:
   void SetShowOption(TNsShellShowOption option, bool value) { SetShowOptions(WithShowOption(fShowOptions, option, value)); }
   void ApplySystemStyles();
   void SelectedFilesChanged();
+  void SelectNamedItems();
   // Whether the browser is bound to folder.
   bool SameFolder(PCItemIDList folder);
   // Changes the names without selecting anything.
@@ -498,6 +499,7 @@ private:
   std::unique_ptr<TDirectoryWatcher> fDirectoryWatcher;
   bool fMouseInControl = false;
   int fInfoTipItem = -1;
+  POINT fDblClickPoint{};
 };
 
 }  // namespace ts

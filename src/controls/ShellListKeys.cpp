@@ -104,10 +104,7 @@ void TNsShellList::KeyPress(wchar_t& key) {
 
 void TNsShellList::DblClick() {
   if (!OnDblClick) {
-    const DWORD position = GetMessagePos();
-    const POINT client =
-        ScreenToClient(POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))});
-    TListItem* under = GetItemAt(client.x, client.y);
+    TListItem* under = GetItemAt(fDblClickPoint.x, fDblClickPoint.y);
     if (under != nullptr && under == GetSelected()) InvokeCommandOnSelected(L"default");
   }
   TNsBaseShellListView::DblClick();

@@ -11,6 +11,7 @@
 #include "shell/SameItem.h"
 #include "shell/ShellGlobals.h"
 #include "toolkit/FilePaths.h"
+#include "toolkit/StringList.h"
 
 namespace ts {
 
@@ -94,7 +95,16 @@ TComPtr<IUnknown> TNsBrowser::GetUIObject(REFIID riid) {
     if (count == 1) SetObjectName(FMultiObjects->Get(0));
     if (FItemIDList) items.emplace_back(CopyItemIdList(FItemIDList.Get()));
   } else if (IsEqualIID(riid, IID_IDataObject)) {
-    TComPtr<IDataObject> data = GetDataObjectForPaths(*FMultiObjects);
+    // The data object is built on the desktop from absolute paths: a bare
+    // name means the item of that name in the bound folder, as it does for
+    // every other request.
+    const std::wstring folder = FFolderIdList ? GetFolder() : std::wstring();
+    TStringList paths;
+    for (int i = 0; i < count; ++i) {
+      const std::wstring& entry = FMultiObjects->Get(i);
+      paths.Add(IsDriveOrUNCPath(entry) || folder.empty() ? entry : IncludeTrailingPathDelimiter(folder) + entry);
+    }
+    TComPtr<IDataObject> data = GetDataObjectForPaths(paths);
     return TComPtr<IUnknown>::Attach(data.Detach());
   }
   // The entries become current items one after another, and a drive or share

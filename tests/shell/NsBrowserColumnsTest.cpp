@@ -5,8 +5,11 @@
 #include <fstream>
 
 #include "FakeNamespace.h"
+#include "shell/ItemIdList.h"
+#include "shell/ItemIdListPaths.h"
 #include "shell/NsBrowser.h"
 #include "shell/NsBrowserError.h"
+#include "shell/PathClassification.h"
 #include "shell/StrRet.h"
 #include "support/TempFolder.h"
 #include "toolkit/FilePaths.h"
@@ -228,6 +231,34 @@ TEST_F(NsBrowserRealColumnsTest, ManyPathsGiveTheShellsDataObjectAndEmptyTheList
   EXPECT_EQ(browser.GetMultiObjects()->GetCount(), 0);
   FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   EXPECT_EQ(data->QueryGetData(&format), S_OK);
+}
+
+TEST_F(NsBrowserRealColumnsTest, ManyNamesGiveADataObjectOfTheBoundFoldersItems) {
+  TNsBrowser browser(nullptr);
+  browser.SetFolder(temp.Path());
+  browser.GetMultiObjects()->Add(L"first.txt");
+  browser.GetMultiObjects()->Add(L"second.txt");
+  TComPtr<IDataObject> data = browser.GetUIObjectAs<IDataObject>(IID_IDataObject);
+  ASSERT_TRUE(data);
+  // The shell's item list (its file names are not to be trusted everywhere).
+  FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_SHELLIDLIST)), nullptr,
+                   DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  ASSERT_EQ(data->GetData(&format, &medium), S_OK);
+  std::vector<std::wstring> paths;
+  if (const auto* ida = static_cast<const CIDA*>(GlobalLock(medium.hGlobal))) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(ida);
+    auto parent = reinterpret_cast<PCIDLIST_ABSOLUTE>(bytes + ida->aoffset[0]);
+    for (UINT i = 1; i <= ida->cidl; ++i) {
+      TPidl full(ILCombine(parent, reinterpret_cast<PCUIDLIST_RELATIVE>(bytes + ida->aoffset[i])));
+      paths.push_back(ItemIdListToPath(full.Get()));
+    }
+    GlobalUnlock(medium.hGlobal);
+  }
+  ReleaseStgMedium(&medium);
+  ASSERT_EQ(paths.size(), 2u);
+  EXPECT_TRUE(SamePath(paths[0], first)) << paths[0];
+  EXPECT_TRUE(SamePath(paths[1], second)) << paths[1];
 }
 
 TEST_F(NsBrowserRealColumnsTest, RenamingAFileAndRenamesTheFolderRefuses) {
