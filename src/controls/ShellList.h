@@ -325,6 +325,8 @@ public:
   void WndProc(TMessage& message) override;
 
 protected:
+  // The timer that gathers a burst of changes into one refresh.
+  TTimer* GetUpdateTimer() const noexcept { return fUpdateTimer; }
   void Loaded() override;
   void CreateWnd() override;
   void DestroyWnd() override;

@@ -2,7 +2,9 @@
 // Watches one file-system folder for changes to what it holds (names,
 // sizes, dates, attributes), also those made behind the shell's back, which
 // the shell's own notification may not report. The changes are handed to
-// the owner on the main thread, a burst of them in one call.
+// the owner on the main thread, a burst of them in one call. Under Wine,
+// where a folder being watched cannot be deleted, the watch reads the
+// folder's time of last change instead, and cannot name what changed.
 #include <windows.h>
 
 #include <atomic>
@@ -48,7 +50,14 @@ private:
     // The watch broke (the folder went): watching it again starts anew.
     std::atomic<bool> Ended{false};
   };
-  static void Run(HANDLE directory, HANDLE stop, HWND window, std::shared_ptr<TShared> shared);
+  void StartPolling(const std::wstring& folder);
+  // Hands changes to the main thread.
+  static void Hand(HWND window, TShared& shared, std::vector<std::wstring>&& names, bool unknown, bool ended);
+  // Reads the folder's changes through a handle held open on it.
+  static void Run(HANDLE directory, HANDLE stop, HANDLE armed, HWND window, std::shared_ptr<TShared> shared);
+  // Compares the folder's time of last change, holding nothing open: under
+  // Wine a handle held open keeps a deleted folder in place.
+  static void Poll(std::wstring folder, FILETIME lastWrite, HANDLE stop, HWND window, std::shared_ptr<TShared> shared);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Deliver();
 

@@ -101,7 +101,13 @@ public:
     ++SmartRefreshes;
     TNsShellList::SmartRefresh();
   }
+  void FullRefresh() override {
+    ++FullRefreshes;
+    TNsShellList::FullRefresh();
+  }
+  using TNsShellList::GetUpdateTimer;
   int SmartRefreshes = 0;
+  int FullRefreshes = 0;
   std::vector<TReport> Reports;
 };
 
