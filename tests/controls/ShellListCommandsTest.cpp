@@ -19,6 +19,7 @@
 #include "support/MenuDriver.h"
 #include "support/TempFolder.h"
 #include "toolkit/Exception.h"
+#include "toolkit/StringList.h"
 #include "toolkit/Strings.h"
 
 namespace ts::test {
@@ -338,6 +339,44 @@ TEST_F(ShellListCommandsTest, DeletingThreeItemsRemovesThemAtOnceAndReportsThemO
   Names files = list->Reports[0].Files;
   std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (Names{temp / L"one.txt", temp / L"three.txt", temp / L"two.txt"}));
+}
+
+TEST_F(ShellListCommandsTest, AFileAnotherProgramHoldsOpenIsNeitherDeletedNorReportedGone) {
+  const std::wstring held = temp.MakeFile(L"held.txt", "data");
+  list->SetAutomaticRefresh(false);
+  Show(temp.Path());
+  HANDLE open = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  view.Select({L"held.txt"});
+  {
+    TDialogAnswerer yes(IDYES);
+    list->InvokeCommandOnSelected(L"delete");
+  }
+  const bool stillThere = Exists(held);
+  CloseHandle(open);
+  // The file stays, and so does its item; nothing claims it went.
+  EXPECT_TRUE(stillThere);
+  EXPECT_NE(view.ItemNamed(L"held.txt"), nullptr);
+  EXPECT_TRUE(list->Reports.empty());
+}
+
+TEST_F(ShellListCommandsTest, AReadOnlyListPastesNothing) {
+  const std::wstring source = temp.MakeFile(L"from\\file.txt", "x");
+  temp.MakeFolder(L"to");
+  TStringList paths;
+  paths.Add(source);
+  ASSERT_TRUE(SetClipboardFiles(nullptr, paths, DROPEFFECT_MOVE));
+  list->SetAutomaticRefresh(false);
+  Show(temp / L"to");
+  list->SetReadOnly(true);
+  {
+    THeldKeys ctrl({VK_CONTROL});
+    PressKey(view.Handle(), 'V');
+  }
+  EXPECT_FALSE(list->InvokeCommandOnFolder(L"paste"));
+  EXPECT_FALSE(Exists(temp / L"to\\file.txt"));
+  EXPECT_TRUE(Exists(source));
+  EXPECT_TRUE(list->Reports.empty());
 }
 
 }  // namespace
