@@ -171,6 +171,7 @@ void TNsShellList::CreateWnd() {
   // The header is new: its sort mark too; the picture has a new file name.
   UpdateSortArrows();
   if (fBackgroundImage->GetWidth() > 0) ApplyBackgroundImage();
+  RegisterDropTarget();
   if (!fInitialized) {
     fNsBrowser->Initialize();
     SetSmallImages(fSmallSystemImageList);
@@ -184,6 +185,7 @@ void TNsShellList::CreateWnd() {
 }
 
 void TNsShellList::DestroyWnd() {
+  RevokeDropTarget();
   UnsubclassHeader();
   DeleteBackgroundFile();
   delete fNsBackgroundCM;
@@ -218,6 +220,16 @@ void TNsShellList::WndProc(TMessage& message) {
   switch (message.Msg) {
     case CN_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(message.LParam);
+      if (header->code == LVN_BEGINDRAG || header->code == LVN_BEGINRDRAG) {
+        // The shell's drag and drop, never the framework's own.
+        message.Result = 0;
+        try {
+          BeginOleDrag(header->code == LVN_BEGINRDRAG);
+        } catch (...) {
+          // A drag that cannot start leaves the list as it was.
+        }
+        return;
+      }
       if (header->code != LVN_ITEMCHANGED) break;
       const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
       TNsBaseShellListView::WndProc(message);
@@ -621,6 +633,11 @@ void TNsShellList::ItemImageRequested(TListItem* item) {
 
 void TNsShellList::Delete(TListItem* item) {
   ++fItemDeletions;
+  // A drag that stood on the item forgets it.
+  if (item == fDropItem) {
+    fDropItem = nullptr;
+    fDropTarget2.Reset();
+  }
   TNsBaseShellListView::Delete(item);
 }
 

@@ -8,6 +8,7 @@
 // jobs; TNsShellList adds the browser, navigation and history, filling,
 // columns and sorting (ShellListColumns.cpp) and selection by name.
 #include <windows.h>
+#include <oleidl.h>
 
 #include <array>
 #include <functional>
@@ -117,7 +118,11 @@ protected:
 // The file list of a pane. Icons, overlays and thumbnails come from jobs on
 // the worker pool (ShellListPictures.cpp): each drawn item gets a placeholder
 // at once and its real picture when the job's result arrives.
-class TNsShellList : public TNsBaseShellListView, public IIconViewer, public IThumbnailViewer {
+class TNsShellList : public TNsBaseShellListView,
+                     public IIconViewer,
+                     public IThumbnailViewer,
+                     public IDropSource,
+                     public IDropTarget {
   TS_CLASS(TNsShellList, TNsBaseShellListView)
 
 public:
@@ -136,6 +141,16 @@ public:
   void IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) override;
   // IThumbnailViewer: the list takes Bitmap over; Index is the item's slot.
   void ThumbnailReady(TBitmap* Bitmap, int Index, TWorkTag Tag) override;
+
+  // IDropSource: of a drag of the selected items out of the list.
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL EscapePressed, DWORD KeyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD Effect) override;
+  // IDropTarget: a drag over the list goes on to the drop target of the item
+  // under it, or of the folder shown.
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* DataObj, DWORD KeyState, POINTL Point, DWORD* Effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD KeyState, POINTL Point, DWORD* Effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* DataObj, DWORD KeyState, POINTL Point, DWORD* Effect) override;
 
   // INsShellControl
   void PathChanged(PCItemIDList PIDL) override;
@@ -174,7 +189,10 @@ public:
   std::wstring GetFilter() const { return fNsBrowser->GetFilter(); }
   void SetFilter(const std::wstring& value);
   bool GetOleDragDrop() const noexcept { return fOleDragDrop; }
-  void SetOleDragDrop(bool value) noexcept { fOleDragDrop = value; }
+  // Registers or revokes the list as its window's drop target; stays false
+  // when registering fails.
+  void SetOleDragDrop(bool value);
+  bool IsDropTargetRegistered() const noexcept { return fDropTargetRegistered; }
   bool GetShellContextMenu() const noexcept { return fContextMenu; }
   void SetShellContextMenu(bool value) noexcept { fContextMenu = value; }
   TPopupMenu* GetBackgroundPopupMenu() const noexcept { return fBackgroundPopupMenu; }
@@ -321,6 +339,16 @@ public:
   TOnThumbnailUpdated OnThumbnailUpdated;
   TOnOperation OnOperation;
   TOnBeforeShellDropEvent OnBeforeShellDrop;
+  // The clock of a drag's automatic scrolling, when it is to be other than
+  // the system's.
+  std::function<DWORD()> TickCountSource;
+  // The item a drag over the list stands on; the names of the last drop.
+  TNsShellListItem* GetDropItem() const noexcept { return fDropItem; }
+  const TStringList* GetDroppedFiles() const noexcept { return fDroppedFiles.get(); }
+  // The drop target for an item, or for the empty space with none.
+  TComPtr<IDropTarget> GetDropTargetFor(TNsShellListItem* item);
+  // Selects, once, the items named as the files of the last drop.
+  void SelectDroppedFiles();
 
   void WndProc(TMessage& message) override;
 
@@ -421,6 +449,23 @@ protected:
   bool fIsUpdatingThumbnails = false;
 
 private:
+  // Drag and drop (ShellListDragDrop.cpp).
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  DWORD DragTicks() const;
+  void BeginOleDrag(bool rightButton);
+  // The drop item loses its highlight and its target.
+  void ForgetDropItem();
+  TComPtr<IDataObject> fDataObj;
+  TComPtr<IDropTarget> fDropTarget;
+  TComPtr<IDropTarget> fDropTarget2;
+  TNsShellListItem* fDropItem = nullptr;
+  int fDragButton = 0;
+  int fDropButton = 0;
+  DWORD fLastAutoScroll = 0;
+  std::unique_ptr<TStringList> fDroppedFiles;
+  bool fDropTargetRegistered = false;
+
   void SetShowOption(TNsShellShowOption option, bool value) { SetShowOptions(WithShowOption(fShowOptions, option, value)); }
   void ApplySystemStyles();
   void SelectedFilesChanged();

@@ -96,6 +96,14 @@ HRESULT STDMETHODCALLTYPE TNsShellList::QueryInterface(REFIID iid, void** object
     *object = static_cast<IThumbnailViewer*>(this);
     return S_OK;
   }
+  if (IsEqualIID(iid, IID_IDropTarget)) {
+    *object = static_cast<IDropTarget*>(this);
+    return S_OK;
+  }
+  if (IsEqualIID(iid, IID_IDropSource)) {
+    *object = static_cast<IDropSource*>(this);
+    return S_OK;
+  }
   return TNsBaseShellListView::QueryInterface(iid, object);
 }
 
@@ -179,6 +187,7 @@ bool TNsShellList::FillThumbnail(TNsShellListItem* item) {
 void TNsShellList::IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) {
   if (!HandleAllocated()) return;
   try {
+    SelectDroppedFiles();
     if (IconIndex < 0 || Tag == 0) return;
     auto* item = reinterpret_cast<TNsShellListItem*>(Tag);
     if (IconType == itNormal) {
