@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "ShellListCommandsSupport.h"
@@ -14,6 +15,7 @@
 #include "support/MenuDriver.h"
 #include "support/MessagePump.h"
 #include "support/TempFolder.h"
+#include "toolkit/Controls.h"
 #include "toolkit/StringList.h"
 
 namespace ts::test {
@@ -203,6 +205,134 @@ TEST_F(ShellListDragDropTest, ADropWhoseNameIsTakenNeverOverwritesTheFileThere) 
   CloseHandle(file);
   EXPECT_STREQ(text, "old");
   EXPECT_TRUE(Exists(source));
+}
+
+// The platform's drag loop, driven as the user drives it: the thread's
+// button state held down, the cursor taken to the other list, the button
+// let go once that list has seen the drag. The loop reads both from the
+// thread, so no real mouse is needed.
+class TDragDriver {
+public:
+  TDragDriver(POINT to, const bool& arrived, bool escape = false) : fTo(to), fArrived(arrived), fEscape(escape) {
+    sDriver = this;
+    fTimer = SetTimer(nullptr, 0, 20, Tick);
+  }
+  ~TDragDriver() {
+    KillTimer(nullptr, fTimer);
+    sDriver = nullptr;
+  }
+  TDragDriver(const TDragDriver&) = delete;
+  TDragDriver& operator=(const TDragDriver&) = delete;
+
+private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (sDriver != nullptr) sDriver->Step();
+  }
+  void Step() {
+    SetCursorPos(fTo.x, fTo.y);
+    if (!fArrived && ++fTicks < 500) return;
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_LBUTTON] = 0;
+    SetKeyboardState(state);
+    if (fEscape) PostMessageW(GetCapture(), WM_KEYDOWN, VK_ESCAPE, 0);
+  }
+  static inline TDragDriver* sDriver = nullptr;
+  POINT fTo;
+  const bool& fArrived;
+  bool fEscape;
+  UINT_PTR fTimer = 0;
+  int fTicks = 0;
+};
+
+struct ShellListTwoListsTest : ShellListDragDropTest {
+  TCommandForm other{40, 460};
+
+  // Starts a drag of the named item with the left button, as the list view
+  // reports it, and runs the platform's loop until it ends.
+  void DragFromFirstList(const wchar_t* caption, POINT to, bool escape = false) {
+    view.Select({caption});
+    bool arrived = false;
+    other.List->TickCountSource = [&] {
+      arrived = true;
+      return GetTickCount();
+    };
+    THeldKeys button({VK_LBUTTON});
+    TDragDriver driver(to, arrived, escape);
+    NMLISTVIEW notice{};
+    notice.hdr.hwndFrom = view.Handle();
+    notice.hdr.code = LVN_BEGINDRAG;
+    notice.iItem = view.List->GetItems().IndexOf(view.ItemNamed(caption));
+    SendMessageW(view.Handle(), CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    other.List->TickCountSource = nullptr;
+  }
+  POINT OtherEmptySpace() {
+    RECT client{};
+    GetClientRect(other.Handle(), &client);
+    POINT point{client.right - 10, client.bottom - 10};
+    ClientToScreen(other.Handle(), &point);
+    return point;
+  }
+};
+
+TEST_F(ShellListTwoListsTest, AFileDraggedToTheOtherListMovesThereAndBothListsReportIt) {
+  temp.MakeFile(L"from\\dragged.txt", "data");
+  temp.MakeFolder(L"to");
+  list->SetPath(temp / L"from");
+  other.List->SetAutomaticRefresh(false);
+  other.List->SetPath(temp / L"to");
+  DragFromFirstList(L"dragged.txt", OtherEmptySpace());
+  // The same drive: a move, as the shell does it.
+  EXPECT_TRUE(Exists(temp / L"to\\dragged.txt"));
+  EXPECT_FALSE(Exists(temp / L"from\\dragged.txt"));
+  ASSERT_EQ(other.List->Reports.size(), 1u);
+  EXPECT_EQ(other.List->Reports[0].Operation, (TNsShellOperations{sopDrop, sopMove}));
+  ASSERT_EQ(list->Reports.size(), 1u);
+  EXPECT_EQ(list->Reports[0].Operation, (TNsShellOperations{sopDrag, sopMove, sopRemove}));
+  EXPECT_EQ(list->Reports[0].Files, (Names{temp / L"from\\dragged.txt"}));
+}
+
+TEST_F(ShellListTwoListsTest, ADragOntoItsOwnEmptySpaceOrCancelledWithEscapeDoesNothing) {
+  temp.MakeFile(L"from\\stays.txt", "data");
+  list->SetPath(temp / L"from");
+  RECT client{};
+  GetClientRect(view.Handle(), &client);
+  POINT own{client.right - 10, client.bottom - 10};
+  ClientToScreen(view.Handle(), &own);
+  {
+    bool arrived = false;
+    list->TickCountSource = [&] {
+      arrived = true;
+      return GetTickCount();
+    };
+    view.Select({L"stays.txt"});
+    THeldKeys button({VK_LBUTTON});
+    TDragDriver driver(own, arrived);
+    NMLISTVIEW notice{};
+    notice.hdr.hwndFrom = view.Handle();
+    notice.hdr.code = LVN_BEGINDRAG;
+    SendMessageW(view.Handle(), CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    list->TickCountSource = nullptr;
+  }
+  EXPECT_TRUE(Exists(temp / L"from\\stays.txt"));
+  EXPECT_TRUE(list->Reports.empty());
+
+  temp.MakeFolder(L"to");
+  other.List->SetPath(temp / L"to");
+  DragFromFirstList(L"stays.txt", OtherEmptySpace(), true);
+  EXPECT_TRUE(Exists(temp / L"from\\stays.txt"));
+  EXPECT_FALSE(Exists(temp / L"to\\stays.txt"));
+  EXPECT_TRUE(list->Reports.empty());
+  EXPECT_TRUE(other.List->Reports.empty());
+}
+
+TEST_F(ShellListDragDropTest, TheDragGoesOnWhileItsButtonIsDownAndStopsAtEscapeOrASecondButton) {
+  IDropSource* source = static_cast<IDropSource*>(list);
+  // No drag of the list's own: any button down is a second one.
+  EXPECT_EQ(source->QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
+  EXPECT_EQ(source->QueryContinueDrag(TRUE, 0), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_RBUTTON), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(source->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
 }
 
 }  // namespace
