@@ -456,6 +456,7 @@ private:
   void BeginOleDrag(bool rightButton);
   // The drop item loses its highlight and its target.
   void ForgetDropItem();
+  void RedrawDropItem();
   TComPtr<IDataObject> fDataObj;
   TComPtr<IDropTarget> fDropTarget;
   TComPtr<IDropTarget> fDropTarget2;

@@ -173,8 +173,17 @@ TComPtr<IDropTarget> TNsShellList::GetDropTargetFor(TNsShellListItem* item) {
   }
 }
 
+void TNsShellList::RedrawDropItem() {
+  if (fDropItem == nullptr || !HandleAllocated()) return;
+  const int index = GetItems().Base().IndexOf(fDropItem);
+  if (index >= 0) SendMessageW(GetHandle(), LVM_REDRAWITEMS, static_cast<WPARAM>(index), static_cast<LPARAM>(index));
+}
+
 void TNsShellList::ForgetDropItem() {
-  if (fDropItem != nullptr) fDropItem->SetDropTarget(false);
+  if (fDropItem != nullptr) {
+    fDropItem->SetDropTarget(false);
+    RedrawDropItem();
+  }
   fDropItem = nullptr;
   if (fDropTarget2) {
     fDropTarget2->DragLeave();
@@ -216,6 +225,7 @@ HRESULT STDMETHODCALLTYPE TNsShellList::DragOver(DWORD KeyState, POINTL Point, D
           fDropTarget2 = target;
           fDropItem = item;
           item->SetDropTarget(true);
+          RedrawDropItem();
         }
       }
       UpdateWindow(GetHandle());

@@ -306,6 +306,12 @@ bool TNsShellList::CustomDrawItem(TListItem* item, TCustomDrawState state) {
     if (shellItem != nullptr) {
       if (GetColorCompressed() && shellItem->GetIsCompressed()) GetCanvas().FontColor = kCompressedColor;
       if (GetColorEncrypted() && shellItem->GetIsEncrypted()) GetCanvas().FontColor = kEncryptedColor;
+      // The item a drag stands on is drawn as chosen, whatever the
+      // platform's list makes of the drop highlight.
+      if (shellItem == fDropItem) {
+        GetCanvas().FontColor = clHighlightText;
+        GetCanvas().Brush.Color = clHighlight;
+      }
     }
   } catch (...) {
     // The colour is a nicety: the item is drawn anyway.
