@@ -11,6 +11,7 @@
 #include "controls/ShellListBackgroundMenu.h"
 #include "link/NsSelectionList.h"
 #include "link/NsShellLink.h"
+#include "shell/FileOperationTargets.h"
 #include "shell/FileProbes.h"
 #include "shell/ItemIdListPaths.h"
 #include "shell/NsBrowserError.h"
@@ -31,13 +32,6 @@ namespace {
 
 bool IsVerb(const std::wstring& command, const wchar_t* verb) { return SameText(command, verb); }
 
-// The operations a paste reports: a move when the first pasted file is gone
-// from where it was.
-TNsShellOperations PasteOperations(const TStringList* pasted) {
-  const bool moved = pasted != nullptr && pasted->GetCount() > 0 && !PathExists((*pasted)[0]);
-  return moved ? TNsShellOperations{sopMove, sopPaste, sopAdd} : TNsShellOperations{sopCopy, sopPaste, sopAdd};
-}
-
 }  // namespace
 
 // Reports.
@@ -53,9 +47,7 @@ void TNsShellList::NotifyOperation(TNsShellOperations Operation, TStringList* Fi
     for (int i = items.Count() - 1; i >= 0; --i)
       if (items[i]->GetSelected()) items.Delete(i);
   }
-  if (fShellLink != nullptr && Operation.Contains(sopRename) && Files != nullptr && Files->GetCount() > 0)
-    fShellLink->GetSelectionList()->PathWasRenamed((*Files)[0], Destination);
-  if (Files != nullptr && Files->GetCount() > 0 && OnOperation) OnOperation(this, Operation, Files, Destination);
+  ReportShellOperation(this, fShellLink, OnOperation, Operation, Files, Destination);
   constexpr TNsShellOperations kChangesFolder{sopMove, sopDelete, sopRemove, sopRename};
   if (!(Operation * kChangesFolder).Empty() && fShellLink != nullptr) fShellLink->SmartRefresh(this);
 }
@@ -203,7 +195,7 @@ bool TNsShellList::InvokeCommandOnSelected(const std::wstring& Command) {
   if (!result && IsVerb(Command, L"paste") && !pasteFolder.empty()) result = PasteWithoutShellVerb(pasteFolder);
   if (!result) return false;
   if (IsVerb(Command, L"delete")) {
-    NotifyOperation({sopDelete, sopRemove}, &deleted, std::wstring());
+    NotifyOperation(DeleteOperations, &deleted, std::wstring());
     if (!fAutomaticRefresh) RestartUpdateTimer();
   } else if (IsVerb(Command, L"paste")) {
     ReportPaste(pasted.get(), GetPath());
@@ -294,7 +286,7 @@ std::wstring TNsShellList::ShowContextMenu(POINT Point) {
     verb = ownVerb;
   }
   if (IsVerb(verb, L"delete")) {
-    NotifyOperation({sopDelete, sopRemove}, &deleted, std::wstring());
+    NotifyOperation(DeleteOperations, &deleted, std::wstring());
   } else if (IsVerb(verb, L"undelete")) {
     RestartUpdateTimer();
   } else if (IsVerb(verb, L"paste")) {
@@ -361,10 +353,8 @@ bool TNsShellList::CreateDir(const std::wstring& Name, bool EditMode) {
     const std::wstring folder = GetPath();
     std::wstring name = Name.empty() ? NewFolderCaption : Name;
     if (folder.empty()) throw EInOutError(L"Unable to create directory", 3);
-    const std::wstring base = IncludeTrailingPathDelimiter(folder);
-    const std::wstring first = name;
-    for (int n = 1; PathExists(base + name); ++n) name = first + L" (" + std::to_wstring(n) + L")";
-    const std::wstring path = base + name;
+    name = FreeNewFolderName(folder, name);
+    const std::wstring path = IncludeTrailingPathDelimiter(folder) + name;
     if (!CreateDirectoryPath(path)) {
       const DWORD code = GetLastError();
       throw EInOutError(L"Unable to create directory " + path + L": " + GetSystemErrorText(static_cast<int>(code)),

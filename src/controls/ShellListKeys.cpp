@@ -202,7 +202,7 @@ void TNsShellList::Edit(const LVITEMW& lv) {
   FillItem(item);
   TStringList old;
   old.Add(oldPath);
-  NotifyOperation({sopRename}, &old, GetFullPath(item));
+  NotifyOperation(RenameOperations, &old, GetFullPath(item));
   // The order is made anew once the edit is over: the list view still
   // stands on the edited item now.
   if (HandleAllocated()) PostMessageW(fHandle, kAfterRename, 0, 0);

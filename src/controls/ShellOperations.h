@@ -1,6 +1,8 @@
 #pragma once
 // How the shell controls report the file operations they started, and which
 // drop effects they offer and accept.
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -9,6 +11,8 @@
 #include "toolkit/StringList.h"
 
 namespace ts {
+
+class TNsShellLink;
 
 enum TNsShellOperation : uint8_t {
   sopCopy,
@@ -35,5 +39,25 @@ enum TNsCopyMode : uint8_t { cmCopy = 1, cmMove = 2, cmLink = 4, cmDefault = 7 }
 // clearing ExecuteDrop cancels the drop.
 using TOnBeforeShellDropEvent = std::function<void(TObject* Sender, TObject* DropTarget, TStringList* DroppedFiles,
                                                    bool& ExecuteDrop, int KeyState)>;
+
+// The operations the controls report.
+inline constexpr TNsShellOperations DeleteOperations{sopDelete, sopRemove};
+inline constexpr TNsShellOperations PasteAddOperations{sopPaste, sopAdd};
+inline constexpr TNsShellOperations RenameOperations{sopRename};
+
+// A paste of these files (null: the clipboard had none): a move when the
+// first of them is gone from where it was, a copy otherwise.
+TNsShellOperations PasteOperations(const TStringList* pasted);
+// A drag from a control that ended with this effect: a copy, a move (the
+// items left their folder) or just a drag.
+TNsShellOperations DragOperations(DWORD effect);
+// A drop on a control that ended with this effect.
+TNsShellOperations DropOperations(DWORD effect);
+
+// Tells what a control did: a rename to the link's selection list (the
+// first file was renamed to Destination), then everything to the handler,
+// when it is set and there are files.
+void ReportShellOperation(TObject* sender, TNsShellLink* link, const TOnOperation& handler,
+                          TNsShellOperations Operation, TStringList* Files, const std::wstring& Destination);
 
 }  // namespace ts

@@ -61,6 +61,13 @@ std::wstring NextFreeName(const std::wstring& target, bool isFolder, bool asCopy
   return {};
 }
 
+std::wstring FreeNewFolderName(const std::wstring& folder, const std::wstring& name) {
+  const std::wstring base = IncludeTrailingPathDelimiter(folder);
+  std::wstring free = name;
+  for (int n = 1; n <= kMostNumbers && PathExists(base + free); ++n) free = name + L" (" + std::to_wstring(n) + L")";
+  return free;
+}
+
 std::vector<std::wstring> CollisionFreeTargets(const std::vector<std::wstring>& sources,
                                                const std::wstring& destination, bool moving) {
   std::vector<std::wstring> targets = NaturalTargets(sources, destination);

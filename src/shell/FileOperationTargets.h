@@ -29,4 +29,9 @@ std::vector<std::wstring> CollisionFreeTargets(const std::vector<std::wstring>& 
 std::wstring NextFreeName(const std::wstring& target, bool isFolder, bool asCopy,
                           const std::function<bool(const std::wstring&)>& isTaken);
 
+// The name a new folder takes in folder (with a trailing delimiter or
+// without): name itself when nothing there has it, else the first of
+// "name (1)", "name (2)", ... that is free.
+std::wstring FreeNewFolderName(const std::wstring& folder, const std::wstring& name);
+
 }  // namespace ts
