@@ -33,7 +33,7 @@ bool InFolder(const std::wstring& file, const std::wstring& folder) {
 }  // namespace
 
 TFileTransferResult TransferFiles(HWND owner, const TStringList& files, const std::wstring& destination,
-                                  UINT operation) {
+                                  UINT operation, FILEOP_FLAGS extraFlags) {
   TFileTransferResult result;
   if (files.GetCount() == 0 || destination.empty()) {
     result.Code = ERROR_INVALID_PARAMETER;
@@ -47,7 +47,7 @@ TFileTransferResult TransferFiles(HWND owner, const TStringList& files, const st
   }
   std::wstring to = ExcludeTrailingPathDelimiter(destination);
   if (to.size() == 2 && to[1] == L':') to += L'\\';
-  UINT flags = FOF_ALLOWUNDO;
+  FILEOP_FLAGS flags = FOF_ALLOWUNDO | extraFlags;
   std::vector<std::wstring> targets;
   // Files copied into their own folder become copies beside themselves;
   // the names are chosen here, since not every shell keeps both (Wine's

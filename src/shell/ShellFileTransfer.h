@@ -3,6 +3,7 @@
 // operation, which shows its own progress and questions (a name that exists,
 // a read-only target) and can be undone.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -17,8 +18,9 @@ struct TFileTransferResult {
 };
 
 // Operation is FO_COPY or FO_MOVE. Files put into the folder they come from
-// get new names instead of asking to replace themselves.
+// get new names instead of asking to replace themselves. extraFlags are
+// further FOF_ flags (FOF_NOERRORUI for a caller that reports errors itself).
 TFileTransferResult TransferFiles(HWND owner, const TStringList& files, const std::wstring& destination,
-                                  UINT operation);
+                                  UINT operation, FILEOP_FLAGS extraFlags = 0);
 
 }  // namespace ts
