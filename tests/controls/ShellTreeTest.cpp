@@ -442,6 +442,8 @@ TEST_F(ShellTreeTest, WhileACaptionIsEditedARefreshAddsNothing) {
   TNsShellTreeNode* dataNode = NodeOf(*data);
   dataNode->Expand(false);
   space.Add(*data, L"Video", kFolder, L"C:\\Data\\Video");
+  // Only an item the shell lets be renamed opens its caption.
+  data->Children[0]->Attributes |= SFGAO_CANRENAME;
   ASSERT_TRUE(dataNode->Item(0)->EditText());
   ASSERT_TRUE(Tree().IsEditing());
   Tree().RefreshNode(dataNode, false, true);
