@@ -12,6 +12,7 @@
 #include "controls/ShellTree.h"
 #include "notify/NsShellChangeNotifier.h"
 #include "shell/ItemIdList.h"
+#include "shell/SpecialFolders.h"
 #include "toolkit/Application.h"
 #include "toolkit/Forms.h"
 
@@ -65,19 +66,12 @@ void AddSteps(TNotificationEvent Event, PCItemIDList pidl1, PCItemIDList pidl2, 
   }
 }
 
-// What a step refreshes: the item's folder, or the folder itself; empty for
-// a deletion, which is never merged.
-std::string RefreshKey(const TLocateStep& step) {
+// The folder a step reads again: the item's folder, or the folder itself.
+// A deletion takes its node out of the item's folder.
+std::string FolderKey(const TLocateStep& step) {
   if (step.List == nullptr) return {};
   const int count = GetItemIdCount(step.List);
-  switch (step.Action) {
-    case laRefreshParent:
-      return "P" + ListBytes(step.List, count > 0 ? count - 1 : 0);
-    case laRefresh:
-      return "R" + ListBytes(step.List, count);
-    default:
-      return {};
-  }
+  return ListBytes(step.List, step.Action == laRefresh ? count : (count > 0 ? count - 1 : 0));
 }
 
 }  // namespace
@@ -187,18 +181,23 @@ void TNsShellTree::RunPendingChanges() {
   if (changes.empty()) return;
   std::vector<TLocateStep> steps;
   for (const TPendingChange& change : changes) AddSteps(change.Event, change.Pidl1.Get(), change.Pidl2.Get(), steps);
-  // A refresh that a later one of the same folder repeats is left out: the
-  // later one reads the folder as it is by then.
-  std::vector<bool> repeated(steps.size(), false);
-  std::unordered_set<std::string> later;
+  // Every change happened before any step runs: a folder is read once, by
+  // the last step that reads it, and a deletion in a folder that is read
+  // anyway is left to that reading (but for network items, which a reading
+  // of their folder may keep as items it does not list).
+  std::vector<bool> skipped(steps.size(), false);
+  std::unordered_set<std::string> read;
   for (size_t i = steps.size(); i-- > 0;) {
-    const std::string key = RefreshKey(steps[i]);
-    if (key.empty()) continue;
-    repeated[i] = !later.insert(key).second;
+    if (steps[i].Action == laDelete || steps[i].List == nullptr) continue;
+    skipped[i] = !read.insert(FolderKey(steps[i])).second;
   }
+  for (size_t i = 0; i < steps.size(); ++i)
+    if (steps[i].Action == laDelete && steps[i].List != nullptr && !IsNetworkItem(steps[i].List) &&
+        read.count(FolderKey(steps[i])) > 0)
+      skipped[i] = true;
   // The lists stay in changes while the steps run.
   for (size_t i = 0; i < steps.size(); ++i) {
-    if (repeated[i] || IsDestroying()) continue;
+    if (skipped[i] || IsDestroying()) continue;
     LocateNode(steps[i].List, steps[i].Action);
   }
 }
