@@ -122,10 +122,11 @@ TNsShellTree::TNsShellTree(TComponent* AOwner) : TCustomTreeView(AOwner), fHisto
   SetShowRoot(false);
   SetRightClickSelect(true);
   SetDoubleBuffered(true);
+  SetDragMode(dmAutomatic);
   fShellChangeNotifier = new TNsShellChangeNotifier(this);
   fShellChangeNotifier->SetEventFilter(kTreeEvents);
-  fShellChangeNotifier->OnChangePIDL = [this](TObject* sender, TNotificationEvent event, PCItemIDList pidl1,
-                                              PCItemIDList pidl2) { ShellChangeNotify(sender, event, pidl1, pidl2); };
+  fShellChangeNotifier->OnChangePIDL = [this](TObject*, TNotificationEvent event, PCItemIDList pidl1,
+                                              PCItemIDList pidl2) { ChangeNotified(event, pidl1, pidl2); };
   fShellChangeNotifier->SetRecursive(true);
   fShellChangeNotifier->SetEnabled(true);
   // The root is built again whenever the window is.
@@ -134,6 +135,7 @@ TNsShellTree::TNsShellTree(TComponent* AOwner) : TCustomTreeView(AOwner), fHisto
 
 TNsShellTree::~TNsShellTree() {
   Destroying();
+  fRenamed.reset();
   if (TWorkerThreadPool* pool = GlobalWorkerPool()) pool->TerminateWorkItems(0, GroupTag());
   SetShellLink(nullptr);
   // The window goes while everything it may still report to is here.
@@ -155,6 +157,10 @@ HRESULT STDMETHODCALLTYPE TNsShellTree::QueryInterface(REFIID iid, void** object
     *object = static_cast<INsShellControl*>(this);
   else if (IsEqualIID(iid, IID_IIconViewer))
     *object = static_cast<IIconViewer*>(this);
+  else if (IsEqualIID(iid, IID_IDropTarget))
+    *object = static_cast<IDropTarget*>(this);
+  else if (IsEqualIID(iid, IID_IDropSource))
+    *object = static_cast<IDropSource*>(this);
   else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -174,6 +180,9 @@ TTreeNode* TNsShellTree::CreateNode() {
 
 void TNsShellTree::InitializeWindow() {
   TCustomTreeView::InitializeWindow();
+  if (fOleDragDrop && !IsDesigning()) RegisterDropTarget();
+  // Changes that waited for the old window's timer run in the new one.
+  if (!fPendingChanges.empty()) PostMessageW(fHandle, kRunPendingChanges, 0, 0);
   TTreeNodes& items = GetItems();
   const bool atMostOneNode = items.TopCount() == 0 || (items.TopCount() == 1 && items.Top(0)->Count() == 0);
   if (atMostOneNode) {
@@ -552,37 +561,7 @@ bool TNsShellTree::IsMovePossible(int Delta) const {
   return fHistory->GetCount() - fHistory->GetPosition() - 1 >= Delta;
 }
 
-// Keys, mouse and drawing.
-
-void TNsShellTree::SetChangeDelayForKey() { SetChangeDelay(fShellLink != nullptr ? 600 : 100); }
-
-void TNsShellTree::KeyDown(WORD& key, TShiftState shift) {
-  if (!IsEditing()) {
-    const bool onlyAlt = shift == TShiftState{ssAlt};
-    // Alt alone is the menu's, not the tree's key.
-    if (key == VK_MENU && onlyAlt) return;
-    if (key == VK_LEFT && onlyAlt) {
-      MoveInHistory(-1);
-    } else if (key == VK_RIGHT && onlyAlt) {
-      MoveInHistory(1);
-    } else if (key == 'A' && shift.Contains(ssCtrl)) {
-      if (fShellLink != nullptr) fShellLink->SelectAll(this);
-      key = 0;
-      return;
-    } else if (key == VK_F5) {
-      FullRefresh();
-      if (fShellLink != nullptr) fShellLink->Refresh(this);
-    } else {
-      SetChangeDelayForKey();
-    }
-  }
-  TCustomTreeView::KeyDown(key, shift);
-}
-
-void TNsShellTree::KeyPress(wchar_t& key) {
-  SetChangeDelayForKey();
-  TCustomTreeView::KeyPress(key);
-}
+// Drawing and messages.
 
 bool TNsShellTree::WantsCustomDraw() const {
   return GetColorCompressed() || GetColorEncrypted() || TCustomTreeView::WantsCustomDraw();
@@ -614,6 +593,30 @@ void TNsShellTree::WndProc(TMessage& message) {
     case kRunPendingChanges:
       RunPendingChanges();
       return;
+    case kAfterRename:
+      AfterRename();
+      return;
+    case WM_TIMER:
+      if (message.WParam == kMergeTimer) {
+        MergeTimerFired();
+        return;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      if (ContextMenuRequested(message)) return;
+      break;
+    case WM_LBUTTONDBLCLK:
+      fDblClickPoint = POINT{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+      break;
+    case WM_INITMENUPOPUP:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+      // The shell's owner-drawn sub menus draw through the browser.
+      TCustomTreeView::WndProc(message);
+      TMessage forwarded = message;
+      fNsBrowser->HandlePopupMessages(forwarded);
+      return;
+    }
     case WM_XBUTTONDOWN:
       // The back and forward buttons alone, no other button or key held.
       if (message.WParam == 0x10020) {

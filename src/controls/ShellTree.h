@@ -3,8 +3,11 @@
 // down, each node a shell item, read lazily as the user opens folders. It
 // keeps its pane's link on the selected folder, finds any folder it is told
 // of (LocateNode), reconciles expanded folders with the shell (RefreshNode)
-// and follows the shell's change notifications.
+// and follows the shell's change notifications. The user works on the
+// selected folder through the shell's verbs and menus, keys, renaming in
+// place, new folders, and drag and drop in both directions.
 #include <windows.h>
+#include <oleidl.h>
 #include <shlobj.h>
 
 #include <functional>
@@ -13,10 +16,12 @@
 #include <vector>
 
 #include "controls/ShellItemFlags.h"
+#include "controls/ShellOperations.h"
 #include "controls/ShellShowOptions.h"
 #include "link/NsShellControl.h"
 #include "notify/NotificationEvent.h"
 #include "shell/ItemIdList.h"
+#include "shell/NsBrowser.h"
 #include "shell/SpecialFolders.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/TreeView.h"
@@ -98,8 +103,13 @@ private:
 
 using TOnAddNode = std::function<void(TNsShellTreeNode* Node, const std::wstring& Path, bool& CanAdd)>;
 using TOnUpdatedFolder = std::function<void(TObject* Sender, TNsShellTreeNode* Node)>;
+using TTVEditCanceled = std::function<void(TObject* Sender, TNsShellTreeNode* Node)>;
 
-class TNsShellTree : public TCustomTreeView, public INsShellControl, public IIconViewer {
+class TNsShellTree : public TCustomTreeView,
+                     public INsShellControl,
+                     public IIconViewer,
+                     public IDropSource,
+                     public IDropTarget {
   TS_CLASS(TNsShellTree, TCustomTreeView)
 
 public:
@@ -123,6 +133,16 @@ public:
 
   // IIconViewer
   void IconReady(int IconIndex, TNsIconType IconType, TWorkTag Tag) override;
+
+  // IDropSource: of a drag of a node out of the tree.
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL EscapePressed, DWORD KeyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD Effect) override;
+  // IDropTarget: a drag over the tree goes on to the drop target of the
+  // node under it.
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* DataObj, DWORD KeyState, POINTL Point, DWORD* Effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD KeyState, POINTL Point, DWORD* Effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* DataObj, DWORD KeyState, POINTL Point, DWORD* Effect) override;
 
   // Published properties.
   TNsShellFolder GetRootedAt() const noexcept { return fRootedAt; }
@@ -169,11 +189,25 @@ public:
   void SetUseSystemStyles(bool value);
   bool GetShowOverlayIcons() const noexcept { return fShowOverlayIcons; }
   void SetShowOverlayIcons(bool value);
+  // Whether the tree takes drops and lets nodes be dragged out.
+  bool GetOleDragDrop() const noexcept { return fOleDragDrop; }
+  void SetOleDragDrop(bool value);
+  // Whether a right click shows the shell's menu of the selected node.
+  bool GetShellContextMenu() const noexcept { return fContextMenu; }
+  void SetShellContextMenu(bool value) noexcept { fContextMenu = value; }
+  // The drop effects dragging from the tree offers and dropping on it takes.
+  TNsCopyMode GetCopyMode() const noexcept { return fCopyMode; }
+  void SetCopyMode(TNsCopyMode value) noexcept { fCopyMode = value; }
+  const TOnContextMenuSelectEvent& GetOnContextMenuSelect() const;
+  void SetOnContextMenuSelect(TOnContextMenuSelectEvent value);
 
   TOnAddNode OnAddFolder;
   TOnUpdatedFolder OnUpdatedFolder;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
+  TOnOperation OnOperation;
+  TOnBeforeShellDropEvent OnBeforeShellDrop;
+  TTVEditCanceled OnEditCanceled;
 
   // Public properties.
   // A new copy of the selected node's list (the caller frees it), or null.
@@ -191,6 +225,14 @@ public:
   TPidlHistory* GetHistory() const noexcept { return fHistory.get(); }
   TNsShellChangeNotifier* GetShellChangeNotifier() const noexcept { return fShellChangeNotifier; }
   TNsBrowser* GetBrowser() const noexcept { return fNsBrowser; }
+  bool GetCreateLinkOnDrop() const noexcept { return fCopyMode == cmLink; }
+  void SetCreateLinkOnDrop(bool value) noexcept { fCopyMode = value ? cmLink : cmDefault; }
+  // The node a drag over the tree stands on, and the node being dragged out.
+  TNsShellTreeNode* GetDropItem() const noexcept { return fDropItem; }
+  TNsShellTreeNode* GetDragNode() const noexcept { return fDragNode; }
+  // The clock of the drag's automatic scrolling and expansion, when it is to
+  // be other than the system's.
+  std::function<DWORD()> TickCountSource;
 
   // Operations.
   std::wstring GetFullPath(const TNsShellTreeNode* node) const;
@@ -219,6 +261,24 @@ public:
   // Tells the link of node (PathChanged, or FileChanged for a file).
   void NotifyShellLink(TNsShellTreeNode* node);
 
+  // Runs a shell verb ("delete", "copy", "cut", "paste", "rename",
+  // "properties", "default", ...) on the selected node; false when nothing
+  // is selected or the verb was not carried out.
+  bool InvokeCommandOnSelected(const std::wstring& Command);
+  // The shell's menu of the selected node at a screen point; Verb is the
+  // verb chosen and carried out, else empty.
+  void ShowContextMenu(POINT Point, std::wstring& Verb);
+  // Makes a folder in path (an empty foldername is the shell's name for a
+  // new folder; a name that is taken takes the next free number) and shows
+  // it, its name opened for editing with editmode; false when it could not
+  // be made.
+  bool CreateDir(const std::wstring& path, const std::wstring& foldername, bool editmode);
+  // Reports a finished file operation (to the link's selection list for a
+  // rename, then to OnOperation).
+  void DoOperation(TNsShellOperations Operation, TStringList* Files, const std::wstring& Destination);
+  // Opens the selected node's caption for editing: the shell's rename verb.
+  void StartRenameSelected(TObject* Sender);
+
   void WndProc(TMessage& message) override;
 
 protected:
@@ -233,6 +293,12 @@ protected:
   void Loaded() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(wchar_t& key) override;
+  void DblClick() override;
+  bool CanEdit(TTreeNode* node) override;
+  void Edit(const TVITEMW& item) override;
+  void Delete(TTreeNode* node) override;
+  void BeginDrag(TTreeNode* node, bool rightButton) override;
+  void DestroyWnd() override;
 
   // A node for the browser's current item at the end of Parent's children;
   // null when the show options or OnAddFolder keep it out.
@@ -264,8 +330,57 @@ private:
   void ApplySystemFont();
   void ApplySystemStyles();
   void SetChangeDelayForKey();
+  DWORD CurrentTicks() const { return TickCountSource ? TickCountSource() : GetTickCount(); }
+
+  // Commands.
+  void SetRenameHandler();
+  // The full path of a node whose item is a file or folder; empty otherwise.
+  std::wstring FileSystemPath(TNsShellTreeNode* node) const;
+  bool AllowedByHandler(const std::wstring& verb);
+  // Copy and cut through the tree's own clipboard data, which every program
+  // reads; false when the node has no path or the clipboard refuses.
+  bool PutOnClipboard(TNsShellTreeNode* node, bool cut);
+  bool PasteWithoutShellVerb(TNsShellTreeNode* node);
+  // What a delete, a paste or a cut that was carried out does afterwards.
+  void DeletedSelected(TStringList* Files);
+  void PastedInto(const TStringList* pasted, TNsShellOperations nothingPasted);
+  // The right click (WM_CONTEXTMENU), from the mouse or the keyboard; false
+  // when the shell's menu is not the tree's answer.
+  bool ContextMenuRequested(TMessage& message);
+  POINT SelectedMenuPoint();
+  // Renames the node's item to its caption; answers whether the node is to
+  // be expanded again once the rename's changes ran.
+  bool RenameNode(TNsShellTreeNode* node, const std::wstring& oldCaption);
+  void AfterRename();
+
+  // Drag and drop.
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  void ClearDropItem();
+  TComPtr<IDropTarget> NodeDropTarget(TNsShellTreeNode* node);
+  // Changes delivered by the notifier: within a burst they wait, and the
+  // refreshes of one folder are made once.
+  void ChangeNotified(TNotificationEvent Event, PCItemIDList pidl1, PCItemIDList pidl2);
+  void MergeTimerFired();
 
   bool fInitialized = false;
+  bool fOleDragDrop = true;
+  bool fDropTargetRegistered = false;
+  bool fContextMenu = true;
+  TNsCopyMode fCopyMode = cmDefault;
+  TComPtr<IDataObject> fDataObj;
+  TComPtr<IDropTarget> fDropTarget2;
+  TNsShellTreeNode* fDropItem = nullptr;
+  TNsShellTreeNode* fDragNode = nullptr;
+  DWORD fDragButton = 0;
+  DWORD fDropButton = 0;
+  DWORD fOldDragEffect = 0;
+  DWORD fLastAutoScroll = 0;
+  DWORD fAutoExpand = 0;
+  POINT fDblClickPoint{};
+  // The node just renamed, expanded again once the rename's changes ran.
+  std::unique_ptr<TTreeNodeWatch> fRenamed;
+  bool fRenamedWasExpanded = false;
   bool fAllowExpand = true;
   TNsBrowser* fNsBrowser = nullptr;
   TNsShellLink* fShellLink = nullptr;
@@ -298,10 +413,34 @@ private:
     TPidl Pidl1, Pidl2;
   };
   std::vector<TPendingChange> fPendingChanges;
-  class TWalkScope;
+  // The last change the notifier delivered, on CurrentTicks; changes within
+  // a burst wait for the burst's end.
+  DWORD fLastChangeTicks = 0;
+  bool fHaveLastChange = false;
+  DWORD fFirstWaitingTicks = 0;
+  bool fMergeTimerSet = false;
+
+  // Locating and reconciling are under way for its life.
+  class TWalkScope {
+  public:
+    explicit TWalkScope(TNsShellTree& tree) : fTree(tree) { ++fTree.fWalking; }
+    ~TWalkScope() {
+      if (--fTree.fWalking == 0 && !fTree.fPendingChanges.empty() && fTree.HandleAllocated() && !fTree.fMergeTimerSet)
+        PostMessageW(fTree.fHandle, kRunPendingChanges, 0, 0);
+    }
+    TWalkScope(const TWalkScope&) = delete;
+    TWalkScope& operator=(const TWalkScope&) = delete;
+
+  private:
+    TNsShellTree& fTree;
+  };
   void RunPendingChanges();
   // Posted to the tree to run the changes that waited for a walk to end.
   static constexpr UINT kRunPendingChanges = WM_APP + 0x2E1;
+  // Posted after a rename, to expand the renamed folder again.
+  static constexpr UINT kAfterRename = WM_APP + 0x2E2;
+  // The timer that ends a burst of changes.
+  static constexpr UINT_PTR kMergeTimer = 0x7E11;
 };
 
 }  // namespace ts

@@ -1,6 +1,5 @@
 // The shell tree view: finding the node of a list (LocateNode), reconciling
-// nodes with the shell (RefreshNode), the selected and special folder, the
-// refresh commands and the shell's change notifications.
+// nodes with the shell (RefreshNode), the selected and special folder.
 #include "controls/ShellTree.h"
 
 #include <algorithm>
@@ -65,20 +64,6 @@ private:
 };
 
 }  // namespace
-
-class TNsShellTree::TWalkScope {
-public:
-  explicit TWalkScope(TNsShellTree& tree) : fTree(tree) { ++fTree.fWalking; }
-  ~TWalkScope() {
-    if (--fTree.fWalking == 0 && !fTree.fPendingChanges.empty() && fTree.HandleAllocated())
-      PostMessageW(fTree.fHandle, kRunPendingChanges, 0, 0);
-  }
-  TWalkScope(const TWalkScope&) = delete;
-  TWalkScope& operator=(const TWalkScope&) = delete;
-
-private:
-  TNsShellTree& fTree;
-};
 
 // Finding a child.
 
@@ -481,94 +466,6 @@ void TNsShellTree::SetSelectedFolder(const std::wstring& value) {
   if (FAILED(parsed) && !IsLoading() && GetShowErrorMessages())
     Application->ShowMessageBox(GetSystemErrorText(static_cast<int>(parsed)) + L": " + value, Application->GetTitle(),
                                 MB_OK | MB_ICONINFORMATION);
-}
-
-// The refresh commands.
-
-void TNsShellTree::FullRefresh() {
-  Application->ProcessMessages();
-  THourglassScope hourglass;
-  TTreeNodes& items = GetItems();
-  items.BeginUpdate();
-  try {
-    if (items.TopCount() == 0)
-      SetRootedAt(fRootedAt);
-    else
-      RefreshNode(GetRootNode(), true, true);
-  } catch (...) {
-    items.EndUpdate();
-    throw;
-  }
-  items.EndUpdate();
-}
-
-void TNsShellTree::SmartRefresh() {
-  if (GetSelected() == nullptr) return;
-  Application->ProcessMessages();
-  TTreeNodes& items = GetItems();
-  items.BeginUpdate();
-  try {
-    TNsShellTreeNode* node = GetSelected();
-    if (node != nullptr) {
-      if (node->GetText().empty() && node->GetParent() != nullptr) node = node->GetParent();
-      RefreshNode(node, true, false);
-    }
-    if (!GetAutomaticRefresh()) {
-      // The folders of items marked cut, deepest first: a refresh only
-      // deletes below the folder it refreshes, which then was done already.
-      std::vector<TNsShellTreeNode*> parents;
-      for (TNsShellTreeNode* n = GetRootNode(); n != nullptr; n = n->GetNext())
-        if (n->GetCut() && n->GetParent() != nullptr &&
-            std::find(parents.begin(), parents.end(), n->GetParent()) == parents.end())
-          parents.push_back(n->GetParent());
-      std::stable_sort(parents.begin(), parents.end(),
-                       [](TNsShellTreeNode* a, TNsShellTreeNode* b) { return a->GetLevel() > b->GetLevel(); });
-      for (TNsShellTreeNode* parent : parents) RefreshNode(parent, false, false);
-    }
-  } catch (...) {
-    items.EndUpdate();
-    throw;
-  }
-  items.EndUpdate();
-}
-
-// Change notifications.
-
-void TNsShellTree::ShellChangeNotify(TObject*, TNotificationEvent Event, PCItemIDList pidl1, PCItemIDList pidl2) {
-  if (IsLoading() || IsDestroying()) return;
-  if (fWalking > 0) {
-    // A nested message loop brought it in the middle of a walk over the
-    // nodes: it runs when the walk is over.
-    TPendingChange change{Event, TPidl(CopyItemIdList(pidl1)), TPidl(CopyItemIdList(pidl2))};
-    fPendingChanges.push_back(std::move(change));
-    return;
-  }
-  switch (Event) {
-    case neFileDelete:
-    case neDriveRemove:
-    case neFolderDelete:
-      LocateNode(pidl1, laDelete);
-      break;
-    case neFolderUpdate:
-      LocateNode(pidl1, laRefresh);
-      break;
-    case neFileRename:
-    case neFolderRename:
-      LocateNode(pidl1, laRefreshParent);
-      LocateNode(pidl2, laRefreshParent);
-      break;
-    default:
-      LocateNode(pidl1, laRefreshParent);
-      break;
-  }
-}
-
-void TNsShellTree::RunPendingChanges() {
-  if (fWalking > 0) return;  // the walk's end posts again
-  std::vector<TPendingChange> changes;
-  changes.swap(fPendingChanges);
-  for (TPendingChange& change : changes)
-    ShellChangeNotify(fShellChangeNotifier, change.Event, change.Pidl1.Get(), change.Pidl2.Get());
 }
 
 }  // namespace ts

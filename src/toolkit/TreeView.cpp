@@ -717,6 +717,8 @@ bool TCustomTreeView::CustomDrawItem(TTreeNode* node, TCustomDrawState state) {
   return defaultDraw;
 }
 
+void TCustomTreeView::BeginDrag(TTreeNode*, bool) {}
+
 void TCustomTreeView::GetDispInfo(NMTVDISPINFOW* info) {
   TTreeNode* node = NodeOf(info->item.lParam);
   if (node == nullptr) return;
@@ -782,6 +784,17 @@ LRESULT TCustomTreeView::HandleNotify(NMHDR* header) {
       return FALSE;
     case TVN_DELETEITEMW:
       return 0;  // the nodes report their own end
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW:
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINRDRAGA: {
+      if (fDragMode != dmAutomatic) return 0;
+      // The narrow form has the same layout up to the item's parameter.
+      auto* info = reinterpret_cast<NMTREEVIEWW*>(header);
+      const bool right = header->code == TVN_BEGINRDRAGW || header->code == TVN_BEGINRDRAGA;
+      if (TTreeNode* node = NodeOf(info->itemNew.lParam)) BeginDrag(node, right);
+      return 0;
+    }
     case NM_CUSTOMDRAW: {
       if (!WantsCustomDraw()) return CDRF_DODEFAULT;
       auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);

@@ -177,6 +177,10 @@ using TTVCustomDrawItemEvent =
     std::function<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, bool& DefaultDraw)>;
 using TTVCreateNodeClassEvent = std::function<void(TCustomTreeView* Sender, TTreeNodeClass& NodeClass)>;
 
+// Whether the view reports the start of a drag (automatic) or leaves the
+// platform's begin-drag notifications alone (manual).
+enum TDragMode : uint8_t { dmManual, dmAutomatic };
+
 class TCustomTreeView : public TWinControl {
   TS_CLASS(TCustomTreeView, TWinControl)
 
@@ -224,6 +228,8 @@ public:
   bool GetChangeTimerEnabled() const noexcept { return fChangeTimerActive; }
   void SetChangeTimerEnabled(bool value);
   // Whether re-creating the window gives it the nodes again (else they go).
+  TDragMode GetDragMode() const noexcept { return fDragMode; }
+  void SetDragMode(TDragMode value) noexcept { fDragMode = value; }
   bool GetKeepNodesOnRecreate() const noexcept { return fKeepNodes; }
   void SetKeepNodesOnRecreate(bool value) noexcept { fKeepNodes = value; }
   TCustomImageList* GetImages() const noexcept { return fImages; }
@@ -269,6 +275,9 @@ protected:
   virtual void GetSelectedIndex(TTreeNode* node);
   virtual void Delete(TTreeNode* node);
   virtual bool CustomDrawItem(TTreeNode* node, TCustomDrawState state);
+  // In automatic drag mode: the user began dragging node, with the right
+  // button when rightButton.
+  virtual void BeginDrag(TTreeNode* node, bool rightButton);
   // Whether items are custom-drawn at all (by default: OnCustomDrawItem is set).
   virtual bool WantsCustomDraw() const { return static_cast<bool>(OnCustomDrawItem); }
 
@@ -294,6 +303,7 @@ private:
   bool fRightClickSelect = false;
   bool fDoubleBuffered = false;
   bool fKeepNodes = true;
+  TDragMode fDragMode = dmManual;
   DWORD fExtendedMask = 0;
   DWORD fExtendedStyle = 0;
   UINT fChangeDelay = 0;

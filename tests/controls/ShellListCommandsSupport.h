@@ -4,81 +4,16 @@
 // clipboard read as another program reads it, and a list that counts its
 // refreshes and records its reports.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "ShellListSupport.h"
-#include "shell/ClipboardFormats.h"
+#include "support/ClipboardFiles.h"
+#include "support/KeyboardInput.h"
 
 namespace ts::test {
-
-// Holds keys down in the thread's keyboard state for a scope, as the
-// platform's key-state questions see them.
-class THeldKeys {
-public:
-  explicit THeldKeys(std::initializer_list<int> keys) {
-    GetKeyboardState(fSaved);
-    BYTE state[256];
-    std::copy(std::begin(fSaved), std::end(fSaved), std::begin(state));
-    for (int key : keys) state[key] = 0x80;
-    SetKeyboardState(state);
-  }
-  ~THeldKeys() { SetKeyboardState(fSaved); }
-  THeldKeys(const THeldKeys&) = delete;
-  THeldKeys& operator=(const THeldKeys&) = delete;
-
-private:
-  BYTE fSaved[256];
-};
-
-// A key as the window receives it: down, its character, up.
-inline void PressKey(HWND window, WORD key, bool system = false) {
-  SendMessageW(window, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 0);
-  SendMessageW(window, system ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000000);
-}
-inline void TypeChar(HWND window, wchar_t c) { SendMessageW(window, WM_CHAR, c, 0); }
-
-// The clipboard's files as another program reads them (OpenClipboard,
-// CF_HDROP, DragQueryFileW); empty when it holds none.
-inline std::vector<std::wstring> ClipboardPaths() {
-  std::vector<std::wstring> paths;
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
-  HANDLE data = GetClipboardData(CF_HDROP);
-  if (data) {
-    auto drop = static_cast<HDROP>(data);
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-      wchar_t name[MAX_PATH * 4] = {};
-      DragQueryFileW(drop, i, name, MAX_PATH * 4);
-      paths.emplace_back(name);
-    }
-  }
-  CloseClipboard();
-  return paths;
-}
-
-// The clipboard's "Preferred DropEffect", or 0 when it has none.
-inline DWORD ClipboardEffect() {
-  DWORD effect = 0;
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
-  if (HANDLE data = GetClipboardData(GetPreferredDropEffectFormat())) {
-    if (const auto* value = static_cast<const DWORD*>(GlobalLock(data))) {
-      effect = *value;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return effect;
-}
-
-inline void EmptyTheClipboard() {
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
-  EmptyClipboard();
-  CloseClipboard();
-}
 
 // One report of OnOperation.
 struct TReport {

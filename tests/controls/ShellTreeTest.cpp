@@ -442,6 +442,8 @@ TEST_F(ShellTreeTest, WhileACaptionIsEditedARefreshAddsNothing) {
   TNsShellTreeNode* dataNode = NodeOf(*data);
   dataNode->Expand(false);
   space.Add(*data, L"Video", kFolder, L"C:\\Data\\Video");
+  // Only an item the shell lets be renamed opens its caption.
+  data->Children[0]->Attributes |= SFGAO_CANRENAME;
   ASSERT_TRUE(dataNode->Item(0)->EditText());
   ASSERT_TRUE(Tree().IsEditing());
   Tree().RefreshNode(dataNode, false, true);
@@ -788,6 +790,93 @@ TEST_F(ShellTreeTest, NotificationsReconcileWithoutClosingWhatTheUserOpened) {
   EXPECT_EQ(secretive->Count(), 0);
   EXPECT_TRUE(secretive->GetHasChildren());
   EXPECT_EQ(space.Counters.EnumObjects, enumerations);
+}
+
+TEST_F(ShellTreeTest, ABurstOfChangesWaitsForItsEndAndReadsEachFolderOnce) {
+  view.Show();
+  DWORD now = 5000000;
+  Tree().TickCountSource = [&] { return now; };
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  TNsShellTreeNode* driveNode = NodeOf(*drive);
+  dataNode->Expand(false);
+  TNsShellChangeNotifier* notifier = Tree().GetShellChangeNotifier();
+  // As the notifier hands a change on.
+  auto deliver = [&](TNotificationEvent event, const TFakeItem& item) {
+    TPidl list(space.AbsoluteList(item));
+    notifier->OnChangePIDL(notifier, event, list.Get(), nullptr);
+  };
+  // A change on its own is handled at once.
+  int enumerations = space.Counters.EnumObjects;
+  deliver(neFolderCreate, space.Add(*data, L"New 0", kFolder, L"C:\\Data\\New 0"));
+  EXPECT_EQ(Captions(dataNode), (Names{L"Music", L"Photos", L"New 0"}));
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations + 1);
+  // Within 100 ms of it the next ones wait.
+  enumerations = space.Counters.EnumObjects;
+  for (int i = 1; i <= 50; ++i) {
+    now += 5;
+    deliver(neFolderCreate, space.Add(*data, L"New " + std::to_wstring(i), kFolder,
+                                      L"C:\\Data\\New " + std::to_wstring(i)));
+  }
+  // Another folder's change in the same burst, and one that goes again.
+  now += 5;
+  TFakeItem& other = space.Add(*drive, L"Other", kFolder, L"C:\\Other");
+  deliver(neFolderCreate, other);
+  now += 5;
+  TFakeItem& brief = space.Add(*data, L"Brief", kFolder, L"C:\\Data\\Brief");
+  deliver(neFolderCreate, brief);
+  data->Children.pop_back();
+  now += 5;
+  deliver(neFolderDelete, brief);
+  EXPECT_EQ(dataNode->Count(), 3);
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations);
+  // The timer sees the burst still going and lets the changes wait.
+  PumpMessagesFor(300);
+  EXPECT_EQ(dataNode->Count(), 3);
+  // Over: each folder is read once, and shows what it holds.
+  now += 150;
+  EXPECT_TRUE(PumpMessagesUntil([&] { return dataNode->Count() == 53; }, 30000));
+  EXPECT_EQ(space.Counters.EnumObjects, enumerations + 2);
+  EXPECT_EQ(dataNode->Item(2)->GetText(), L"New 0");
+  EXPECT_EQ(dataNode->Item(52)->GetText(), L"New 50");
+  EXPECT_NE(ChildNamed(driveNode, L"Other"), nullptr);
+  EXPECT_EQ(ChildNamed(dataNode, L"Brief"), nullptr);
+  // A change long after the burst is handled at once again.
+  now += 1000;
+  deliver(neFolderDelete, *data->Children.back());
+  EXPECT_EQ(dataNode->Count(), 52);
+  Tree().TickCountSource = nullptr;
+}
+
+TEST_F(ShellTreeTest, AChangeThatWaitsLongerThanASecondRunsEvenWhileTheBurstGoesOn) {
+  view.Show();
+  DWORD now = 7000000;
+  Tree().TickCountSource = [&] { return now; };
+  Tree().SetSelectedFolder(L"C:\\Data");
+  TNsShellTreeNode* dataNode = NodeOf(*data);
+  dataNode->Expand(false);
+  TNsShellChangeNotifier* notifier = Tree().GetShellChangeNotifier();
+  auto deliver = [&](const TFakeItem& item) {
+    TPidl list(space.AbsoluteList(item));
+    notifier->OnChangePIDL(notifier, neFolderCreate, list.Get(), nullptr);
+  };
+  deliver(space.Add(*data, L"First", kFolder, L"C:\\Data\\First"));
+  now += 10;
+  deliver(space.Add(*data, L"Waiting", kFolder, L"C:\\Data\\Waiting"));
+  ASSERT_EQ(ChildNamed(dataNode, L"Waiting"), nullptr);
+  // Changes keep coming every 50 ms; after a second the waiting one runs.
+  bool shown = false;
+  for (int i = 0; i < 40 && !shown; ++i) {
+    now += 50;
+    deliver(*data->Children[0]);
+    PumpMessagesFor(120);
+    shown = ChildNamed(dataNode, L"Waiting") != nullptr;
+    if (shown) {
+      EXPECT_GE(i, 18);
+    }
+  }
+  EXPECT_TRUE(shown);
+  Tree().TickCountSource = nullptr;
 }
 
 TEST_F(ShellTreeTest, ChangesThatArriveDuringAWalkWaitForItsEnd) {
