@@ -5,6 +5,7 @@
 #include "app/AboutWindow.h"
 #include "app/LatestAddedWindow.h"
 #include "app/ToolbarGlyphs.h"
+#include "dialogs/NsNetConnectionDialog.h"
 #include "shell/ShellGlobals.h"
 #include "toolkit/Application.h"
 #include "toolkit/FilePaths.h"
@@ -90,6 +91,8 @@ void TfrmMain::CreateComponents() {
   NsShellLink->SetName(L"NsShellLink");
   NsShellLink2 = new TNsShellLink(this);
   NsShellLink2->SetName(L"NsShellLink2");
+  NsNetConnectionDialog1 = new TNsNetConnectionDialog(this);
+  NsNetConnectionDialog1->SetName(L"NsNetConnectionDialog1");
 
   CreateToolbar();
   CreateFirstPane();
@@ -120,9 +123,10 @@ void TfrmMain::CreateToolbar() {
   auto glyph = [](G g) { return static_cast<int>(g); };
   ParentButton = AddToolButton(L"ParentButton", 4, L"Parent Folder", glyph(G::ParentFolder), 0, false,
                                &TfrmMain::ParentButtonClick);
-  NewFolderButton = AddToolButton(L"NewFolderButton", 27, L"New Folder", glyph(G::NewFolder), 0, false, nullptr);
-  PropertiesButton =
-      AddToolButton(L"PropertiesButton", 50, L"Show Properties", glyph(G::Properties), 0, false, nullptr);
+  NewFolderButton = AddToolButton(L"NewFolderButton", 27, L"New Folder", glyph(G::NewFolder), 0, false,
+                                  &TfrmMain::NewFolderButtonClick);
+  PropertiesButton = AddToolButton(L"PropertiesButton", 50, L"Show Properties", glyph(G::Properties), 0, false,
+                                   &TfrmMain::PropertiesButtonClick);
   IconListButton = AddToolButton(L"IconListButton", 84, L"Show List", glyph(G::List), 1, true,
                                  &TfrmMain::IconListButtonClick);
   DetailsButton = AddToolButton(L"DetailsButton", 109, L"Show Details", glyph(G::Details), 1, true,
@@ -136,8 +140,8 @@ void TfrmMain::CreateToolbar() {
                                   &TfrmMain::SingleWinButtonClick);
   DualHButton = AddToolButton(L"DualHButton", 252, L"Double Horizontal Explorer", glyph(G::DualExplorer), 2, false,
                               &TfrmMain::DualHButtonClick);
-  NetworkButton =
-      AddToolButton(L"NetworkButton", 517, L"Connect network drive", glyph(G::Network), 0, false, nullptr);
+  NetworkButton = AddToolButton(L"NetworkButton", 517, L"Connect network drive", glyph(G::Network), 0, false,
+                                &TfrmMain::NetworkButtonClick);
   NetworkButton->SetVisible(false);
 }
 
@@ -208,6 +212,7 @@ void TfrmMain::CreateFirstPane() {
   ShellTree->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     FirstPaneMouseDown(s, b, sh, x, y);
   };
+  ShellTree->OnKeyUp = [this](TObject* s, WORD& key, TShiftState shift) { ShellTreeKeyUp(s, key, shift); };
   ShellTree->SetTabOrder(0);
   // Made first, the status bar is still tabbed to after the list.
   ALStatusBar2->SetTabOrder(ShellList->GetTabOrder() + 1);
@@ -278,14 +283,6 @@ void TfrmMain::CreateMenu() {
   Help1 = add(&bar, L"Help1", L"&Help", nullptr);
   About1 = add(Help1, L"About1", L"&About...", &TfrmMain::About1Click);
   SetMenu(MainMenu1);
-}
-
-void TfrmMain::SwitchOnInteraction() {
-  for (TNsShellTree* tree : {ShellTree, ShellTree2}) tree->SetAutomaticRefresh(true);
-  for (TNsShellList* list : {ShellList, ShellList2}) {
-    list->SetAutomaticRefresh(true);
-    list->SetShellContextMenu(true);
-  }
 }
 
 void TfrmMain::ApplyExplorerTheme() {

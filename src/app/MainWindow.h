@@ -30,6 +30,8 @@ public:
 };
 
 // The two panes, as the commands name them.
+class TNsNetConnectionDialog;
+
 enum class TPane : uint8_t { First, Second };
 
 class TfrmMain : public TForm {
@@ -70,6 +72,7 @@ public:
   TNsShellCombo* NsShellCombo3 = nullptr;
   TNsShellLink* NsShellLink = nullptr;
   TNsShellLink* NsShellLink2 = nullptr;
+  TNsNetConnectionDialog* NsNetConnectionDialog1 = nullptr;
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Exi1 = nullptr;
   TMenuItem* Bookmark1 = nullptr;
@@ -99,6 +102,11 @@ public:
 
   // Commands.
   void ParentButtonClick(TObject* Sender);
+  // File commands (MainWindowFileCommands.cpp).
+  void NewFolderButtonClick(TObject* Sender);
+  void PropertiesButtonClick(TObject* Sender);
+  void NetworkButtonClick(TObject* Sender);
+  void ShellTreeKeyUp(TObject* Sender, WORD& Key, TShiftState Shift);
   void IconListButtonClick(TObject* Sender);
   void DetailsButtonClick(TObject* Sender);
   void TumbnailsButtonClick(TObject* Sender);

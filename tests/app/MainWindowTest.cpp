@@ -3,10 +3,14 @@
 // destruction.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <memory>
 
 #include "app/AboutWindow.h"
 #include "app/MainWindow.h"
+#include "support/MenuDriver.h"
 #include "support/MessagePump.h"
 #include "support/SettingsFiles.h"
 #include "support/TempFolder.h"
@@ -435,6 +439,91 @@ TEST(AboutWindowTest, ShowsTheVersionAndAcceptCloses) {
   gShownAbout = &about;
   SetTimer(nullptr, 0, 50, ClickAccept);
   EXPECT_EQ(about.ShowModal(), mrOk);
+}
+
+// The file commands.
+
+bool IsFolderAt(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+TEST_F(MainWindowTest, TheControlsTakePartInTheShellsCommandsFromTheStart) {
+  TfrmMain& f = Open();
+  for (TNsShellTree* tree : {f.ShellTree, f.ShellTree2}) {
+    EXPECT_TRUE(tree->GetAutomaticRefresh());
+    EXPECT_TRUE(tree->GetShellContextMenu());
+  }
+  for (TNsShellList* list : {f.ShellList, f.ShellList2}) {
+    EXPECT_TRUE(list->GetAutomaticRefresh());
+    EXPECT_TRUE(list->GetShellContextMenu());
+  }
+  f.Show();
+  PumpMessagesFor(50);
+  EXPECT_TRUE(f.ShellTree->GetOleDragDrop());
+  EXPECT_TRUE(f.ShellTree2->GetOleDragDrop());
+}
+
+TEST_F(MainWindowTest, NewFolderMakesItInTheFocusedPanesListOrTreeAndOpensItsName) {
+  TfrmMain& f = OpenShown();
+  f.ShellTree->SetSelectedFolder(first);
+  f.ShellTree2->SetSelectedFolder(second);
+  PumpMessagesFor(50);
+
+  // The first pane's path box counts for the second pane: its list.
+  f.NsShellCombo2->SetFocus();
+  PumpMessagesFor(20);
+  Press(f.NewFolderButton);
+  EXPECT_TRUE(IsFolderAt(second + L"\\New Folder"));
+  EXPECT_FALSE(IsFolderAt(first + L"\\New Folder"));
+  EXPECT_NE(SendMessageW(f.ShellList2->GetHandle(), LVM_GETEDITCONTROL, 0, 0), 0);
+  f.ShellList2->SetFocus();
+  PumpMessagesFor(20);
+
+  // The first pane's tree: a folder in its selected folder, its name open.
+  f.ShellTree->SetFocus();
+  PumpMessagesFor(20);
+  Press(f.NewFolderButton);
+  EXPECT_TRUE(IsFolderAt(first + L"\\New Folder"));
+  EXPECT_NE(SendMessageW(f.ShellTree->GetHandle(), TVM_GETEDITCONTROL, 0, 0), 0);
+  f.ShellList->SetFocus();
+  PumpMessagesFor(20);
+
+  // Again in the first pane's list: the next free name.
+  Press(f.NewFolderButton);
+  EXPECT_TRUE(IsFolderAt(first + L"\\New Folder (1)"));
+}
+
+TEST_F(MainWindowTest, PropertiesActOnlyOnTheFirstPane) {
+  temp.MakeFile(L"Second\\file.txt", "x");
+  TfrmMain& f = OpenShown();
+  f.ShellTree2->SetSelectedFolder(second);
+  PumpMessagesFor(50);
+  f.ShellList2->SetFocus();
+  PumpMessagesFor(20);
+  f.ShellList2->GetItems()[0]->SetSelected(true);
+  TDialogAnswerer close(IDCANCEL);
+  Press(f.PropertiesButton);
+  PumpMessagesFor(200);
+  EXPECT_EQ(close.Answered(), 0);
+}
+
+TEST_F(MainWindowTest, F5InTheFirstTreeTurnsItsPanesRefreshOnAndInTheSecondNothing) {
+  TfrmMain& f = OpenShown();
+  for (TPane pane : {TPane::First, TPane::Second}) {
+    f.TreeOf(pane)->SetAutomaticRefresh(false);
+    f.ListOf(pane)->SetAutomaticRefresh(false);
+  }
+  SendMessageW(f.ShellTree2->GetHandle(), WM_KEYDOWN, VK_F5, 0);
+  SendMessageW(f.ShellTree2->GetHandle(), WM_KEYUP, VK_F5, 0xC0000000);
+  EXPECT_FALSE(f.ShellTree2->GetAutomaticRefresh());
+  EXPECT_FALSE(f.ShellList2->GetAutomaticRefresh());
+  EXPECT_FALSE(f.ShellTree->GetAutomaticRefresh());
+  SendMessageW(f.ShellTree->GetHandle(), WM_KEYDOWN, VK_F5, 0);
+  SendMessageW(f.ShellTree->GetHandle(), WM_KEYUP, VK_F5, 0xC0000000);
+  EXPECT_TRUE(f.ShellTree->GetAutomaticRefresh());
+  EXPECT_TRUE(f.ShellList->GetAutomaticRefresh());
+  EXPECT_FALSE(f.ShellList2->GetAutomaticRefresh());
 }
 
 }  // namespace
