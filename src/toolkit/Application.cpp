@@ -95,7 +95,21 @@ bool TApplication::IsDialogKey(const MSG& msg) {
 
 void TApplication::SetMainForm(TCustomForm* form) {
   fMainForm = form;
-  fMainFormHandle = form != nullptr ? form->GetHandle() : nullptr;
+  fMainFormHandle = nullptr;
+  if (form == nullptr) return;
+  const bool made = form->HandleAllocated();
+  fMainFormHandle = form->GetHandle();
+  if (!made) return;
+  // A window made before the form became the main form was made as one
+  // belonging to another: it becomes a window of its own.
+  if (GetWindow(fMainFormHandle, GW_OWNER) != nullptr) SetWindowLongPtrW(fMainFormHandle, GWLP_HWNDPARENT, 0);
+  const LONG_PTR exStyle = GetWindowLongPtrW(fMainFormHandle, GWL_EXSTYLE);
+  if ((exStyle & WS_EX_APPWINDOW) == 0) SetWindowLongPtrW(fMainFormHandle, GWL_EXSTYLE, exStyle | WS_EX_APPWINDOW);
+}
+
+HWND TApplication::FormOwnerWindow() {
+  if (fMainForm != nullptr && fMainForm->HandleAllocated()) return fMainForm->GetHandle();
+  return GetHandle();
 }
 
 void TApplication::SetHint(const std::wstring& value) {

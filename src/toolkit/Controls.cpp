@@ -342,6 +342,15 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::DestroyHandle() { DestroyWnd(); }
 
+void TWinControl::WindowDestroyed() {
+  if (fHandle == nullptr) return;
+  ControlsByWindow().erase(fHandle);
+  fHandle = nullptr;
+  fDefWndProc = nullptr;
+  // A tooltip belongs to the window's top-level window, which is going too.
+  fToolTip = nullptr;
+}
+
 void TWinControl::RecreateWnd() {
   if (fHandle == nullptr) return;
   fRecreating = true;
@@ -686,6 +695,16 @@ void TWinControl::WndProc(TMessage& message) {
       message.WParam = key;
       break;
     }
+    case WM_DESTROY:
+      // Only a window that the platform destroys gets here (with its owner
+      // or parent): the control's own destruction takes its procedure back
+      // first. What the window holds is kept for the next window.
+      SaveWindowState();
+      break;
+    case WM_NCDESTROY:
+      DefaultHandler(message);
+      WindowDestroyed();
+      return;
     case WM_SETFOCUS:
       DefaultHandler(message);
       DoEnter();

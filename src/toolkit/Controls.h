@@ -277,6 +277,10 @@ protected:
   virtual void DoEnter();
   virtual void DoExit();
   void DestroyHandle();
+  // The platform destroys the window (its owner or parent went): the
+  // control keeps what the window held and forgets the window, to make a
+  // new one when it is next needed.
+  void WindowDestroyed();
   static TShiftState KeyShiftState();
   static TShiftState MouseShiftState(WPARAM keys);
 

@@ -28,6 +28,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
   TControl::SetVisible(false);
   fWidth = 320;
   fHeight = 240;
+  Application->FormConstructed(this);
 }
 
 TCustomForm::~TCustomForm() {
@@ -45,7 +46,14 @@ void TCustomForm::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   params.ExStyle = WS_EX_CONTROLPARENT;
-  params.WndParent = Application->GetHandle();
+  if (Application->IsMainForm(this)) {
+    // A window of its own, with its button on the taskbar and its place in
+    // the task switcher, as any program's main window.
+    params.WndParent = nullptr;
+    params.ExStyle |= WS_EX_APPWINDOW;
+  } else {
+    params.WndParent = Application->FormOwnerWindow();
+  }
 }
 
 void TCustomForm::InitializeWindow() {

@@ -4,6 +4,10 @@
 // with a result, and closing that hides a secondary form and ends the
 // program for the main one), the screen object with the program's cursor,
 // and the hourglass scope.
+//
+// The main form is a window of its own on the taskbar and in the task
+// switcher; the other forms belong to it (they stay above it and are
+// minimized with it).
 #include <windows.h>
 
 #include "toolkit/Controls.h"
