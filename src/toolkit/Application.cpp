@@ -81,16 +81,44 @@ bool TApplication::ProcessMessage(MSG& msg) {
     CheckSynchronize();
     return true;
   }
-  if (IsDialogKey(msg)) return true;
+  if (IsKeyMsg(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
 }
 
-bool TApplication::IsDialogKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
-  auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
-  return form != nullptr && form->DialogKey(static_cast<WORD>(msg.wParam), msg.hwnd);
+bool TApplication::IsKeyMsg(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR && msg.message != WM_SYSCHAR) return false;
+  TWinControl* control = TWinControl::FindControlForWindow(msg.hwnd);
+  TCustomForm* form = control != nullptr ? control->GetParentForm() : nullptr;
+  if (form == nullptr || !form->HandleAllocated()) return false;
+  // Asked without the message, as a control of the framework asks: an edit
+  // field told of a dialog would act on the dialog itself.
+  auto dialogCode = [&msg] { return SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, 0); };
+  switch (msg.message) {
+    case WM_KEYDOWN: {
+      LRESULT wanted = 0;
+      switch (msg.wParam) {
+        case VK_TAB: wanted = DLGC_WANTTAB; break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN: wanted = DLGC_WANTARROWS; break;
+        case VK_RETURN:
+        case VK_ESCAPE: wanted = DLGC_WANTALLKEYS; break;
+        default: return false;
+      }
+      if ((dialogCode() & wanted) != 0) return false;
+      return form->DialogKey(static_cast<WORD>(msg.wParam), msg.hwnd);
+    }
+    case WM_SYSCHAR:
+      return form->DialogChar(static_cast<wchar_t>(msg.wParam));
+    default:
+      // A plain letter is an access key where the focused control takes no
+      // characters (a button).
+      if (msg.wParam <= L' ' || (dialogCode() & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) != 0) return false;
+      return form->DialogChar(static_cast<wchar_t>(msg.wParam));
+  }
 }
 
 void TApplication::SetMainForm(TCustomForm* form) {

@@ -1,8 +1,8 @@
 #pragma once
 // The application object: the hidden application window that owns the
 // program's windows until there is a main form, the main form's window, the
-// message loop, termination, and the message box every unhandled error ends
-// in.
+// message loop (which hands the keyboard interface of dialogs to the forms),
+// termination, and the message box every unhandled error ends in.
 #include <windows.h>
 
 #include <exception>
@@ -98,7 +98,9 @@ public:
 
 private:
   bool ProcessMessage(MSG& msg);
-  bool IsDialogKey(const MSG& msg);
+  // The keyboard interface of dialogs: a key that the focused window does
+  // not take itself goes to its form; answers whether the form used it.
+  bool IsKeyMsg(const MSG& msg);
   void DestroyHandle();
 
   HWND fHandle = nullptr;

@@ -112,6 +112,30 @@ void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
 }
 
+TWinControl* TCustomForm::GetActiveControl() const {
+  if (fHandle == nullptr) return nullptr;
+  HWND focus = GetFocus();
+  if (focus == nullptr || !IsChild(fHandle, focus)) focus = fFocusedWindow;
+  if (focus == nullptr || !IsWindow(focus) || !IsChild(fHandle, focus)) return nullptr;
+  for (HWND window = focus; window != nullptr && window != fHandle; window = ::GetParent(window))
+    if (TWinControl* control = FromHandle(window)) return control;
+  return nullptr;
+}
+
+bool TCustomForm::RestoreFocus() {
+  HWND target = fFocusedWindow;
+  if (target != nullptr && (!IsWindow(target) || !IsChild(fHandle, target))) target = nullptr;
+  TWinControl* control = nullptr;
+  for (HWND window = target; window != nullptr && window != fHandle && control == nullptr;
+       window = ::GetParent(window))
+    control = FromHandle(window);
+  if (control != nullptr && control->CanBeReached()) {
+    ::SetFocus(target);
+    if (GetFocus() == target) return true;
+  }
+  return SelectNext(nullptr, true, true);
+}
+
 void TCustomForm::ApplyPosition() {
   if (fPositioned) return;
   fPositioned = true;
@@ -201,41 +225,25 @@ void TCustomForm::Close() {
   }
 }
 
-bool TCustomForm::DialogKey(WORD key, HWND focus) {
-  if (key != VK_RETURN && key != VK_ESCAPE) return false;
-  if (focus != nullptr) {
-    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, key, 0);
-    if ((code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0) return false;
-  }
-  if (key == VK_RETURN)
-    if (auto* focused = dynamic_cast<TButton*>(FromHandle(focus))) {
-      focused->Click();
-      return true;
-    }
-  // The default or cancel button anywhere on the form.
-  std::vector<TWinControl*> pending{this};
-  while (!pending.empty()) {
-    TWinControl* parent = pending.back();
-    pending.pop_back();
-    for (int i = 0; i < parent->ControlCount(); ++i) {
-      TControl* control = parent->GetControl(i);
-      if (auto* button = dynamic_cast<TButton*>(control)) {
-        if (button->GetEnabled() && button->Showing() &&
-            ((key == VK_RETURN && button->GetDefault()) || (key == VK_ESCAPE && button->GetCancel()))) {
-          button->Click();
-          return true;
-        }
-      }
-      if (auto* container = dynamic_cast<TWinControl*>(control)) pending.push_back(container);
-    }
-  }
-  return false;
-}
-
 void TCustomForm::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_CLOSE:
       Close();
+      return;
+    case WM_ACTIVATE:
+      if (LOWORD(message.WParam) == WA_INACTIVE) {
+        // The focus is still where the user left it.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(fHandle, focus)) fFocusedWindow = focus;
+      } else if (HIWORD(message.WParam) == 0 && RestoreFocus()) {
+        message.Result = 0;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      // The form passes the focus on to its control, as a dialog does.
+      TWinControl::WndProc(message);
+      if (IsWindowVisible(fHandle) && !IsIconic(fHandle)) RestoreFocus();
       return;
     case CM_RELEASE:
       delete this;

@@ -7,7 +7,9 @@
 //
 // The main form is a window of its own on the taskbar and in the task
 // switcher; the other forms belong to it (they stay above it and are
-// minimized with it).
+// minimized with it). A form keeps the keyboard focus where the user left
+// it when it is activated again, and offers the keyboard interface of the
+// platform's dialogs (KeyboardNavigation.cpp).
 #include <windows.h>
 
 #include "toolkit/Controls.h"
@@ -48,8 +50,20 @@ public:
   void SetModalResult(TModalResult value) noexcept { fModalResult = value; }
   bool IsModal() const noexcept { return fModal; }
   void Close();
-  // The form's response to Enter and Esc: its default and cancel buttons.
+  // The form's response to a navigation key that the focused window does
+  // not take itself: Tab and Shift+Tab move through the tab stops, the
+  // arrow keys through a group of radio buttons, Enter and Esc click the
+  // default and cancel buttons (Enter a focused button). Answers whether
+  // the key was used.
   virtual bool DialogKey(WORD key, HWND focus);
+  // An access key: the first control of the form whose caption has it acts.
+  bool DialogChar(wchar_t key) override;
+  // With KeyPreview the form's key events see every key pressed in its
+  // controls first; a key the form consumes (sets to 0) goes no further.
+  bool GetKeyPreview() const noexcept { return fKeyPreview; }
+  void SetKeyPreview(bool value) noexcept { fKeyPreview = value; }
+  // The control of the form that had the focus last, or null.
+  TWinControl* GetActiveControl() const;
 
   TMainMenu* GetMenu() const noexcept { return fMenu; }
   void SetMenu(TMainMenu* value);
@@ -73,13 +87,19 @@ protected:
 
 private:
   void ApplyPosition();
+  // The focus back on the control that had it, or on the first tab stop;
+  // answers whether a control took it.
+  bool RestoreFocus();
 
   TPosition fPosition = poDesigned;
   TWindowState fWindowState = wsNormal;
   TModalResult fModalResult = mrNone;
   bool fModal = false;
   bool fPositioned = false;
+  bool fKeyPreview = false;
   TMainMenu* fMenu = nullptr;
+  // The window inside the form that had the focus when it was deactivated.
+  HWND fFocusedWindow = nullptr;
 };
 
 class TForm : public TCustomForm {
