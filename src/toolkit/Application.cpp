@@ -1,5 +1,7 @@
 #include "toolkit/Application.h"
 
+#include <vector>
+
 #include "toolkit/Exception.h"
 #include "toolkit/FilePaths.h"
 #include "toolkit/Forms.h"
@@ -24,7 +26,21 @@ LRESULT CALLBACK ApplicationWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
     }
     return 0;
   }
-  return DefWindowProcW(wnd, msg, wParam, lParam);
+  switch (msg) {
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam != 0) {
+        try {
+          Application->EndSession();
+        } catch (...) {
+          Application->HandleException();
+        }
+      }
+      return 0;
+    default:
+      return DefWindowProcW(wnd, msg, wParam, lParam);
+  }
 }
 
 std::wstring ModuleBaseName() {
@@ -138,6 +154,25 @@ void TApplication::SetMainForm(TCustomForm* form) {
 HWND TApplication::FormOwnerWindow() {
   if (fMainForm != nullptr && fMainForm->HandleAllocated()) return fMainForm->GetHandle();
   return GetHandle();
+}
+
+void TApplication::EndSession() {
+  if (fSessionEnded) return;
+  fSessionEnded = true;
+  // A form's handler may free forms: each is looked for again before it is told.
+  std::vector<TCustomForm*> forms;
+  for (int i = 0; i < Screen->GetFormCount(); ++i) forms.push_back(Screen->GetForm(i));
+  for (TCustomForm* form : forms) {
+    bool exists = false;
+    for (int i = 0; i < Screen->GetFormCount() && !exists; ++i) exists = Screen->GetForm(i) == form;
+    if (!exists) continue;
+    try {
+      form->EndSession();
+    } catch (...) {
+      HandleException();
+    }
+  }
+  Terminate();
 }
 
 void TApplication::SetHint(const std::wstring& value) {

@@ -2,7 +2,8 @@
 // The application object: the hidden application window that owns the
 // program's windows until there is a main form, the main form's window, the
 // message loop (which hands the keyboard interface of dialogs to the forms),
-// termination, and the message box every unhandled error ends in.
+// termination, the end of the user's session, and the message box every
+// unhandled error ends in.
 #include <windows.h>
 
 #include <exception>
@@ -86,6 +87,11 @@ public:
   void ProcessMessages();
   void Terminate();
   bool GetTerminated() const noexcept { return fTerminated; }
+  // The user's session is ending: every form writes what it keeps
+  // (TCustomForm::EndSession, in the order the forms were made), once, and
+  // the message loop ends.
+  void EndSession();
+  bool GetSessionEnded() const noexcept { return fSessionEnded; }
 
   // The platform's message box, owned by the active or main window.
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
@@ -111,6 +117,7 @@ private:
   std::wstring fHint;
   std::wstring fTitle;
   bool fTerminated = false;
+  bool fSessionEnded = false;
 };
 
 extern TApplication* Application;

@@ -28,6 +28,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
   TControl::SetVisible(false);
   fWidth = 320;
   fHeight = 240;
+  Screen->fForms.push_back(this);
   Application->FormConstructed(this);
 }
 
@@ -40,6 +41,7 @@ TCustomForm::~TCustomForm() {
     }
   }
   if (Application->GetMainForm() == this) Application->SetMainForm(nullptr);
+  std::erase(Screen->fForms, this);
 }
 
 void TCustomForm::CreateParams(TCreateParams& params) {
@@ -110,6 +112,10 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::EndSession() {
+  if (OnEndSession) OnEndSession(this);
 }
 
 TWinControl* TCustomForm::GetActiveControl() const {
@@ -244,6 +250,13 @@ void TCustomForm::WndProc(TMessage& message) {
       // The form passes the focus on to its control, as a dialog does.
       TWinControl::WndProc(message);
       if (IsWindowVisible(fHandle) && !IsIconic(fHandle)) RestoreFocus();
+      return;
+    case WM_QUERYENDSESSION:
+      message.Result = CloseQuery() ? TRUE : FALSE;
+      return;
+    case WM_ENDSESSION:
+      if (message.WParam != 0) Application->EndSession();
+      message.Result = 0;
       return;
     case CM_RELEASE:
       delete this;

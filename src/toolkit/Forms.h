@@ -2,8 +2,8 @@
 // Forms (top-level windows with a caption, a client size, a position, a
 // window state whose normal bounds are kept while maximized, modal showing
 // with a result, and closing that hides a secondary form and ends the
-// program for the main one), the screen object with the program's cursor,
-// and the hourglass scope.
+// program for the main one), the screen object with the program's cursor
+// and its forms, and the hourglass scope.
 //
 // The main form is a window of its own on the taskbar and in the task
 // switcher; the other forms belong to it (they stay above it and are
@@ -64,6 +64,10 @@ public:
   void SetKeyPreview(bool value) noexcept { fKeyPreview = value; }
   // The control of the form that had the focus last, or null.
   TWinControl* GetActiveControl() const;
+  // The user's session is ending (log-off, shut-down): the program may be
+  // ended at any moment once this returns, so a form writes here what it
+  // would write when freed. Fires OnEndSession.
+  virtual void EndSession();
 
   TMainMenu* GetMenu() const noexcept { return fMenu; }
   void SetMenu(TMainMenu* value);
@@ -76,6 +80,7 @@ public:
   TNotifyEvent OnDestroy;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnEndSession;
 
   void WndProc(TMessage& message) override;
 
@@ -117,6 +122,13 @@ public:
   TCustomForm* GetActiveForm() const;
   int GetWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
   int GetHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+  // The forms that exist, in the order they were made.
+  int GetFormCount() const noexcept { return static_cast<int>(fForms.size()); }
+  TCustomForm* GetForm(int index) const { return fForms[static_cast<size_t>(index)]; }
+
+private:
+  friend class TCustomForm;
+  std::vector<TCustomForm*> fForms;
 };
 
 extern TScreen* Screen;

@@ -1,6 +1,6 @@
 // Forms as top-level windows: the main form on the taskbar with the others
-// belonging to it, windows the platform destroys with their owner, and a
-// form whose making fails.
+// belonging to it, windows the platform destroys with their owner, a form
+// whose making fails, and the question whether the session may end.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -109,6 +109,23 @@ TEST(CreateFormTest, AFormWhoseMakingFailsIsFreedAndTheErrorGoesOn) {
   EXPECT_EQ(form, nullptr);
   EXPECT_EQ(gFreedForms, 1);
   EXPECT_EQ(Application->GetComponentCount(), components);
+  for (int i = 0; i < Screen->GetFormCount(); ++i) EXPECT_EQ(dynamic_cast<TFailingForm*>(Screen->GetForm(i)), nullptr);
+}
+
+TEST(SessionTest, AFormAnswersWhetherTheSessionMayEndAsItAnswersClosing) {
+  TForm form(nullptr);
+  form.Show();
+  EXPECT_EQ(SendMessageW(form.GetHandle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  form.OnCloseQuery = [](TObject*, bool& canClose) { canClose = false; };
+  EXPECT_EQ(SendMessageW(form.GetHandle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+  // Only asked: the form stays, and an end that does not come changes nothing.
+  EXPECT_TRUE(IsWindowVisible(form.GetHandle()));
+  int ends = 0;
+  form.OnEndSession = [&](TObject*) { ++ends; };
+  SendMessageW(form.GetHandle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(ends, 0);
+  EXPECT_FALSE(Application->GetSessionEnded());
+  EXPECT_FALSE(Application->GetTerminated());
 }
 
 }  // namespace
