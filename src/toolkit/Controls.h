@@ -116,7 +116,7 @@ public:
   virtual int GetClientHeight() { return fHeight; }
 
   TAlign GetAlign() const noexcept { return fAlign; }
-  void SetAlign(TAlign value);
+  virtual void SetAlign(TAlign value);
   bool GetVisible() const noexcept { return fVisible; }
   virtual void SetVisible(bool value);
   // Visible itself and every parent up to the top.
