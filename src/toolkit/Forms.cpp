@@ -1,5 +1,7 @@
 #include "toolkit/Forms.h"
 
+#include <algorithm>
+
 #include "toolkit/Application.h"
 #include "toolkit/StdCtrls.h"
 
@@ -112,6 +114,19 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::MakeFullyVisible() {
+  RECT bounds = GetBoundsRect();
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &info)) return;
+  const RECT& work = info.rcWork;
+  const int width = std::min(fWidth, static_cast<int>(work.right - work.left));
+  const int height = std::min(fHeight, static_cast<int>(work.bottom - work.top));
+  const int left = std::clamp(fLeft, static_cast<int>(work.left), static_cast<int>(work.right) - width);
+  const int top = std::clamp(fTop, static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
+  if (left != fLeft || top != fTop || width != fWidth || height != fHeight) SetBounds(left, top, width, height);
 }
 
 void TCustomForm::EndSession() {

@@ -64,6 +64,10 @@ public:
   void SetKeyPreview(bool value) noexcept { fKeyPreview = value; }
   // The control of the form that had the focus last, or null.
   TWinControl* GetActiveControl() const;
+  // Moves the bounds wholly onto the work area of the monitor nearest to
+  // them (made smaller where they are larger): bounds kept from a monitor
+  // that is gone, or from a larger screen, come back where they can be seen.
+  void MakeFullyVisible();
   // The user's session is ending (log-off, shut-down): the program may be
   // ended at any moment once this returns, so a form writes here what it
   // would write when freed. Fires OnEndSession.

@@ -1,6 +1,7 @@
 // Forms as top-level windows: the main form on the taskbar with the others
-// belonging to it, windows the platform destroys with their owner, a form
-// whose making fails, and the question whether the session may end.
+// belonging to it, windows the platform destroys with their owner, bounds
+// brought back onto the screen, a form whose making fails, and the question
+// whether the session may end.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -90,6 +91,51 @@ TEST(MainFormTest, AFormWhoseWindowGoesWithItsOwnerKeepsWhatItHeldAndMakesANewWi
   EXPECT_EQ(SendMessageW(list->GetHandle(), LB_GETCOUNT, 0, 0), 2);
   EXPECT_EQ(SendMessageW(list->GetHandle(), LB_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(SendMessageW(yes->GetHandle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST(FormBoundsTest, BoundsOffEveryMonitorComeBackOntoTheNearestWorkArea) {
+  TForm form(nullptr);
+  RECT probe{0, 0, 10, 10};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST), &info));
+  const RECT work = info.rcWork;
+  auto inside = [&](const RECT& r) {
+    return r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom;
+  };
+
+  // Where a second monitor was, right and below.
+  form.SetBounds(work.right + 2000, work.bottom + 900, 400, 300);
+  form.MakeFullyVisible();
+  EXPECT_TRUE(inside(form.GetBoundsRect()));
+  EXPECT_EQ(form.GetWidth(), 400);
+  EXPECT_EQ(form.GetHeight(), 300);
+  EXPECT_EQ(form.GetLeft(), work.right - 400);
+  // Left and above.
+  form.SetBounds(work.left - 3000, work.top - 5000, 400, 300);
+  form.MakeFullyVisible();
+  EXPECT_EQ(form.GetLeft(), work.left);
+  EXPECT_EQ(form.GetTop(), work.top);
+  // Larger than the screen: made to fit.
+  form.SetBounds(work.left + 10, work.top + 10, 9000, 7000);
+  form.MakeFullyVisible();
+  EXPECT_EQ(form.GetBoundsRect().left, work.left);
+  EXPECT_EQ(form.GetWidth(), work.right - work.left);
+  EXPECT_EQ(form.GetHeight(), work.bottom - work.top);
+  // Partly off the edge: moved in, its size kept.
+  form.SetBounds(work.right - 100, work.top + 50, 400, 300);
+  form.MakeFullyVisible();
+  EXPECT_EQ(form.GetLeft(), work.right - 400);
+  EXPECT_EQ(form.GetTop(), work.top + 50);
+  // Wholly on the screen: left where it is, also with its window made.
+  form.HandleNeeded();
+  form.SetBounds(work.left + 30, work.top + 40, 300, 200);
+  form.MakeFullyVisible();
+  EXPECT_EQ(form.GetLeft(), work.left + 30);
+  EXPECT_EQ(form.GetTop(), work.top + 40);
+  RECT window;
+  GetWindowRect(form.GetHandle(), &window);
+  EXPECT_EQ(window.left, work.left + 30);
 }
 
 // A form whose creation ends in an error, counting its frees.
