@@ -19,6 +19,22 @@ namespace {
 // The test's temporary paths are plain ASCII.
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+// The root of a drive letter that names no drive.
+std::wstring MissingDriveRoot() {
+  const DWORD drives = GetLogicalDrives();
+  wchar_t letter = L'Z';
+  while (letter > L'D' && (drives & (1u << (letter - L'A'))) != 0) --letter;
+  return std::wstring(1, letter) + L":\\";
+}
+
+// The work area of the monitor a window is on.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
   MainWindowTest() {
@@ -132,6 +148,10 @@ TEST_F(MainWindowTest, ComponentsStandWhereTheWindowPutsThem) {
   EXPECT_EQ(f.Splitter3->GetLeft(), f.ShellTree2->GetWidth());
   EXPECT_EQ(f.ShellList2->GetLeft(), f.ShellTree2->GetWidth() + 4);
   EXPECT_EQ(f.Splitter1->GetLeft(), f.Panel2->GetWidth());
+  // The resize cursors across the bars: up-down over the one between the panes.
+  EXPECT_EQ(f.Splitter2->GetCursor(), crVSplit);
+  EXPECT_EQ(f.Splitter1->GetCursor(), crHSplit);
+  EXPECT_EQ(f.Splitter3->GetCursor(), crHSplit);
 
   // The controls are on their pane's link, in the shell font.
   EXPECT_EQ(f.ShellTree->GetShellLink(), f.NsShellLink);
@@ -345,6 +365,51 @@ TEST_F(MainWindowTest, AGarbledFileKeepsWhatParsesAndDefaultsTheRest) {
   EXPECT_TRUE(f.ShellList->GetShowHidden());
   EXPECT_FALSE(f.ShellTree->GetShowHidden());
   EXPECT_FALSE(f.ShellList2->GetShowHidden());
+}
+
+TEST_F(MainWindowTest, AMissingDriveOrAPatternIsNoFolderToStartIn) {
+  std::wstring defaultFirst, defaultSecond;
+  {
+    TfrmMain& f = Open();
+    defaultFirst = f.ShellTree->GetSelectedFolder();
+    defaultSecond = f.ShellTree2->GetSelectedFolder();
+    form.reset();
+  }
+  // Patterns that match folders, and the root of a drive that is not there.
+  const std::wstring missing = MissingDriveRoot();
+  for (const auto& [path1, path2] : {std::pair{first + L"\\*", missing}, {missing, first + L"\\I*"},
+                                     {temp.Path() + L"\\F?rst", second + L"\\..\\*"}}) {
+    WriteTextFile(settings, "[GenInfo]\r\nPath1=" + Narrow(path1) + "\r\nPath2=" + Narrow(path2) + "\r\n");
+    TfrmMain& f = Open();
+    EXPECT_EQ(f.ShellTree->GetSelectedFolder(), defaultFirst) << Narrow(path1);
+    EXPECT_EQ(f.ShellTree2->GetSelectedFolder(), defaultSecond) << Narrow(path2);
+    form.reset();
+  }
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainWindowTest, BoundsFromAMonitorThatIsGoneComeBackOntoTheScreen) {
+  for (const char* place : {"Left=4000\r\nTop=3000", "Left=-5000\r\nTop=-2500", "Left=1200\r\nTop=-900"}) {
+    WriteTextFile(settings, std::string("[MForm]\r\n") + place +
+                                "\r\nWidth=700\r\nHeight=500\r\nwsNormal=1\r\nwsMaximized=0\r\n");
+    TfrmMain& f = OpenShown();
+    ASSERT_EQ(f.GetWindowState(), wsNormal);
+    RECT r;
+    GetWindowRect(f.GetHandle(), &r);
+    const RECT work = WorkAreaOf(f.GetHandle());
+    EXPECT_GE(r.left, work.left) << place;
+    EXPECT_GE(r.top, work.top) << place;
+    EXPECT_LE(r.right, work.right) << place;
+    EXPECT_LE(r.bottom, work.bottom) << place;
+    EXPECT_EQ(r.right - r.left, 700) << place;
+    EXPECT_EQ(r.bottom - r.top, 500) << place;
+    form.reset();
+  }
+  // Bounds on the screen stay as they were.
+  WriteTextFile(settings, "[MForm]\r\nLeft=40\r\nTop=30\r\nWidth=700\r\nHeight=500\r\nwsMaximized=0\r\n");
+  TfrmMain& f = Open();
+  EXPECT_EQ(f.GetLeft(), 40);
+  EXPECT_EQ(f.GetTop(), 30);
 }
 
 TEST_F(MainWindowTest, AFolderThatIsGoneLeavesItsTreeAtTheDefaultAndIsOverwrittenAtExit) {
