@@ -7,6 +7,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/MainWindow.h"
+#include "support/KeyInput.h"
 #include "support/MessagePump.h"
 #include "support/SettingsFiles.h"
 #include "support/TempFolder.h"
@@ -25,6 +26,12 @@ std::wstring MissingDriveRoot() {
   wchar_t letter = L'Z';
   while (letter > L'D' && (drives & (1u << (letter - L'A'))) != 0) --letter;
   return std::wstring(1, letter) + L":\\";
+}
+
+// Whether the keyboard focus is in a control (in its edit field, say).
+bool FocusIn(TWinControl* control) {
+  HWND focus = GetFocus();
+  return focus != nullptr && (focus == control->GetHandle() || IsChild(control->GetHandle(), focus));
 }
 
 // The work area of the monitor a window is on.
@@ -365,6 +372,41 @@ TEST_F(MainWindowTest, AGarbledFileKeepsWhatParsesAndDefaultsTheRest) {
   EXPECT_TRUE(f.ShellList->GetShowHidden());
   EXPECT_FALSE(f.ShellTree->GetShowHidden());
   EXPECT_FALSE(f.ShellList2->GetShowHidden());
+}
+
+TEST_F(MainWindowTest, TabGoesFromTreeToListToPathBoxInEachPaneAndOnToTheOther) {
+  TfrmMain& f = OpenShown();
+  f.ShellTree->SetFocus();
+  ASSERT_TRUE(PumpApplicationUntil([&] { return f.ShellTree->Focused(); }));
+  const std::vector<TWinControl*> forward{f.ShellList,  f.NsShellCombo2, f.ShellTree2,
+                                          f.ShellList2, f.NsShellCombo3, f.ShellTree};
+  for (TWinControl* expected : forward) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(FocusIn(expected)) << WideToUtf8(expected->GetName());
+  }
+  const std::vector<TWinControl*> backward{f.NsShellCombo3, f.ShellList2, f.ShellTree2,
+                                           f.NsShellCombo2, f.ShellList,  f.ShellTree};
+  for (TWinControl* expected : backward) {
+    PressKey(VK_TAB, true);
+    EXPECT_TRUE(FocusIn(expected)) << WideToUtf8(expected->GetName());
+  }
+  // From the path box's edit field on, as from the path box.
+  HWND edit = FindWindowExW(f.NsShellCombo2->GetHandle(), nullptr, L"Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SetFocus(edit);
+  PressKey(VK_TAB);
+  EXPECT_TRUE(FocusIn(f.ShellTree2));
+  SetFocus(edit);
+  PressKey(VK_TAB, true);
+  EXPECT_TRUE(FocusIn(f.ShellList));
+  // With one pane, Tab stays in it.
+  Press(f.SingleWinButton);
+  PumpMessagesFor(20);
+  f.NsShellCombo2->SetFocus();
+  PressKey(VK_TAB);
+  EXPECT_TRUE(FocusIn(f.ShellTree));
+  PressKey(VK_TAB, true);
+  EXPECT_TRUE(FocusIn(f.NsShellCombo2));
 }
 
 TEST_F(MainWindowTest, AMissingDriveOrAPatternIsNoFolderToStartIn) {
