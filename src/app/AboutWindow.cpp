@@ -86,6 +86,9 @@ TfrmAbout::TfrmAbout(TComponent* AOwner) : TForm(AOwner) {
   btnAccept = Place<TButton>(this, this, 284, 462, 75, 25);
   btnAccept->SetCaption(L"Accept");
   btnAccept->SetDefault(true);
+  // Enter and Esc both close the window; the focus starts on the button.
+  btnAccept->SetCancel(true);
+  btnAccept->SetTabOrder(0);
   btnAccept->OnClick = [this](TObject* sender) { btnAcceptClick(sender); };
 
   Image1->SetParentWindow(GroupBox1->GetHandle());

@@ -97,6 +97,10 @@ void TfrmBookmark::CreateComponents() {
   btnGoto = button(L"btnGoto", 304, 65, L"&Goto", &TfrmBookmark::btnGotoClick);
   btnDelete = button(L"btnDelete", 376, 57, L"&Delete", &TfrmBookmark::btnDeleteClick);
   btnEscape = button(L"btnEscape", 440, 57, L"&Cancel", &TfrmBookmark::btnEscapeClick);
+  // Enter goes to the selected line's folder, as a double click does; Esc
+  // closes the window.
+  btnGoto->SetDefault(true);
+  btnEscape->SetCancel(true);
 
   ListBox1 = Place<TListBox>(this, L"ListBox1", 8, 55, 521, 153);
   ListBox1->SetParentFont(false);

@@ -3,7 +3,8 @@
 // the folder of the main window's remembered pane in the selected line, Goto
 // takes that pane to the line's folder, Delete clears the line. The lines
 // come from the bookmark file when the window is made and go back to it when
-// the window is destroyed.
+// the window is destroyed. Enter is Goto and Esc closes the window, as its
+// default and cancel buttons.
 #include <string>
 
 #include "toolkit/Forms.h"

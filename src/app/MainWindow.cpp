@@ -258,7 +258,9 @@ void TfrmMain::CreateSecondPane() {
     SecondPaneMouseDown(s, b, sh, x, y);
   };
   ShellTree2->OnEnter = [this](TObject* sender) { ShellTree2Enter(sender); };
+  // Tab goes from the tree to the list to the path box, in each pane.
   ShellTree2->SetTabOrder(0);
+  ALStatusBar1->SetTabOrder(ShellList2->GetTabOrder() + 1);
   // The tree came after its splitter, which the left side held alone until
   // then: put the bar back at the tree's right edge.
   Splitter3->SetLeft(ShellTree2->GetLeft() + ShellTree2->GetWidth());

@@ -3,7 +3,7 @@
 // at once; a failed write raises "Unable to write to <file>" and leaves the
 // keys after it unwritten.
 #include "app/MainWindow.h"
-#include "shell/SelectionListFileOps.h"
+#include "shell/FileProbes.h"
 
 namespace ts {
 
@@ -11,10 +11,6 @@ namespace {
 
 constexpr wchar_t kForm[] = L"MForm";
 constexpr wchar_t kGeneral[] = L"GenInfo";
-
-bool IsExistingFolder(const std::wstring& path) {
-  return !path.empty() && TNsSelectionListFileOps::IsFolder(path);
-}
 
 }  // namespace
 
@@ -25,12 +21,15 @@ void TfrmMain::ReadSettings() {
   const int height = ini.ReadInteger(kForm, L"Height", 500);
   const int width = ini.ReadInteger(kForm, L"Width", 700);
   SetBounds(left, top, width, height);
+  // Bounds from a monitor that is gone, or a larger screen, come back into view.
+  MakeFullyVisible();
 
   Path1 = ini.ReadString(kGeneral, L"Path1", L"");
   Path2 = ini.ReadString(kGeneral, L"Path2", L"");
-  // Each pane on its own: a folder that is gone leaves its tree where it is.
-  if (IsExistingFolder(Path1)) ShellTree->SetSelectedFolder(Path1);
-  if (IsExistingFolder(Path2)) ShellTree2->SetSelectedFolder(Path2);
+  // Each pane on its own: a folder that is gone (its drive too) leaves its
+  // tree where it is, and so does a pattern, which names no folder.
+  if (DirectoryExists(Path1)) ShellTree->SetSelectedFolder(Path1);
+  if (DirectoryExists(Path2)) ShellTree2->SetSelectedFolder(Path2);
 
   PanelExpl2->SetHeight(ini.ReadInteger(kForm, L"Expl2Height", 250));
   Panel2->SetWidth(ini.ReadInteger(kForm, L"Expl1Width", 100));

@@ -48,6 +48,30 @@ bool PathExists(const std::wstring& path) {
   return true;
 }
 
+namespace {
+
+// The attributes of the entry path names; INVALID_FILE_ATTRIBUTES for none.
+DWORD EntryAttributes(const std::wstring& path) {
+  if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return INVALID_FILE_ATTRIBUTES;
+  // A root keeps its backslash ("C:" alone is the drive's current folder).
+  std::wstring name = IsRootPath(path) ? IncludeTrailingPathDelimiter(path) : ExcludeTrailingPathDelimiter(path);
+  TFailCriticalErrorsScope errorMode;
+  return GetFileAttributesW(TNsSelectionListFileOps::LongPathForm(name).c_str());
+}
+
+}  // namespace
+
+bool DirectoryExists(const std::wstring& path) {
+  const DWORD attributes = EntryAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::wstring& path) {
+  if (HasTrailingPathDelimiter(path)) return false;
+  const DWORD attributes = EntryAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool IsDriveReady(const std::wstring& path) {
   const std::wstring drive = PathDrivePart(path);
   if (drive.empty()) return false;

@@ -7,6 +7,12 @@
 namespace ts {
 
 bool PathExists(const std::wstring& path);
+// Whether path names a folder (a file) that is there: its own entry is
+// looked up, never searched for, so a name with wildcards names nothing,
+// and a drive's root is one only while the drive is there. A trailing
+// backslash is allowed; paths beyond MAX_PATH are looked up whole.
+bool DirectoryExists(const std::wstring& path);
+bool FileExists(const std::wstring& path);
 // Whether the drive (or share) of the path answers: media present, reachable.
 bool IsDriveReady(const std::wstring& path);
 // The size from the path's directory entry; -1 when there is none.

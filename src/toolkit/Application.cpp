@@ -1,5 +1,7 @@
 #include "toolkit/Application.h"
 
+#include <vector>
+
 #include "toolkit/Exception.h"
 #include "toolkit/FilePaths.h"
 #include "toolkit/Forms.h"
@@ -24,7 +26,21 @@ LRESULT CALLBACK ApplicationWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
     }
     return 0;
   }
-  return DefWindowProcW(wnd, msg, wParam, lParam);
+  switch (msg) {
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam != 0) {
+        try {
+          Application->EndSession();
+        } catch (...) {
+          Application->HandleException();
+        }
+      }
+      return 0;
+    default:
+      return DefWindowProcW(wnd, msg, wParam, lParam);
+  }
 }
 
 std::wstring ModuleBaseName() {
@@ -81,21 +97,82 @@ bool TApplication::ProcessMessage(MSG& msg) {
     CheckSynchronize();
     return true;
   }
-  if (IsDialogKey(msg)) return true;
+  if (IsKeyMsg(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
 }
 
-bool TApplication::IsDialogKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
-  auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
-  return form != nullptr && form->DialogKey(static_cast<WORD>(msg.wParam), msg.hwnd);
+bool TApplication::IsKeyMsg(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR && msg.message != WM_SYSCHAR) return false;
+  TWinControl* control = TWinControl::FindControlForWindow(msg.hwnd);
+  TCustomForm* form = control != nullptr ? control->GetParentForm() : nullptr;
+  if (form == nullptr || !form->HandleAllocated()) return false;
+  // Asked without the message, as a control of the framework asks: an edit
+  // field told of a dialog would act on the dialog itself.
+  auto dialogCode = [&msg] { return SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, 0); };
+  switch (msg.message) {
+    case WM_KEYDOWN: {
+      LRESULT wanted = 0;
+      switch (msg.wParam) {
+        case VK_TAB: wanted = DLGC_WANTTAB; break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN: wanted = DLGC_WANTARROWS; break;
+        case VK_RETURN:
+        case VK_ESCAPE: wanted = DLGC_WANTALLKEYS; break;
+        default: return false;
+      }
+      if ((dialogCode() & wanted) != 0) return false;
+      return form->DialogKey(static_cast<WORD>(msg.wParam), msg.hwnd);
+    }
+    case WM_SYSCHAR:
+      return form->DialogChar(static_cast<wchar_t>(msg.wParam));
+    default:
+      // A plain letter is an access key where the focused control takes no
+      // characters (a button).
+      if (msg.wParam <= L' ' || (dialogCode() & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) != 0) return false;
+      return form->DialogChar(static_cast<wchar_t>(msg.wParam));
+  }
 }
 
 void TApplication::SetMainForm(TCustomForm* form) {
   fMainForm = form;
-  fMainFormHandle = form != nullptr ? form->GetHandle() : nullptr;
+  fMainFormHandle = nullptr;
+  if (form == nullptr) return;
+  const bool made = form->HandleAllocated();
+  fMainFormHandle = form->GetHandle();
+  if (!made) return;
+  // A window made before the form became the main form was made as one
+  // belonging to another: it becomes a window of its own.
+  if (GetWindow(fMainFormHandle, GW_OWNER) != nullptr) SetWindowLongPtrW(fMainFormHandle, GWLP_HWNDPARENT, 0);
+  const LONG_PTR exStyle = GetWindowLongPtrW(fMainFormHandle, GWL_EXSTYLE);
+  if ((exStyle & WS_EX_APPWINDOW) == 0) SetWindowLongPtrW(fMainFormHandle, GWL_EXSTYLE, exStyle | WS_EX_APPWINDOW);
+}
+
+HWND TApplication::FormOwnerWindow() {
+  if (fMainForm != nullptr && fMainForm->HandleAllocated()) return fMainForm->GetHandle();
+  return GetHandle();
+}
+
+void TApplication::EndSession() {
+  if (fSessionEnded) return;
+  fSessionEnded = true;
+  // A form's handler may free forms: each is looked for again before it is told.
+  std::vector<TCustomForm*> forms;
+  for (int i = 0; i < Screen->GetFormCount(); ++i) forms.push_back(Screen->GetForm(i));
+  for (TCustomForm* form : forms) {
+    bool exists = false;
+    for (int i = 0; i < Screen->GetFormCount() && !exists; ++i) exists = Screen->GetForm(i) == form;
+    if (!exists) continue;
+    try {
+      form->EndSession();
+    } catch (...) {
+      HandleException();
+    }
+  }
+  Terminate();
 }
 
 void TApplication::SetHint(const std::wstring& value) {

@@ -1,7 +1,9 @@
 #pragma once
 // The application object: the hidden application window that owns the
-// program's top-level windows, the main form's window, the message loop,
-// termination, and the message box every unhandled error ends in.
+// program's windows until there is a main form, the main form's window, the
+// message loop (which hands the keyboard interface of dialogs to the forms),
+// termination, the end of the user's session, and the message box every
+// unhandled error ends in.
 #include <windows.h>
 
 #include <exception>
@@ -33,13 +35,42 @@ public:
 
   // The first form made with CreateForm; closing it ends the program.
   TCustomForm* GetMainForm() const noexcept { return fMainForm; }
+  // Makes the form's window (a window of its own, on the taskbar).
   void SetMainForm(TCustomForm* form);
+  // The main form, or the form CreateForm is making to be the main form.
+  bool IsMainForm(const TCustomForm* form) const noexcept {
+    return form != nullptr && (form == fMainForm || form == fMainFormBeingMade);
+  }
+  // The window the other forms' windows belong to: the main form's once it
+  // has one, else the hidden application window.
+  HWND FormOwnerWindow();
   // Makes a form owned by the application; the first one is the main form.
+  // A form whose making fails is freed again, and the error goes on to the
+  // caller with reference left null.
   template <typename T>
   void CreateForm(T*& reference) {
-    reference = new T(this);
-    if (fMainForm == nullptr) SetMainForm(reference);
-    reference->DoCreate();
+    reference = nullptr;
+    fClaimMainForm = fMainForm == nullptr;
+    T* form = nullptr;
+    try {
+      form = new T(this);
+      fClaimMainForm = false;
+      if (fMainForm == nullptr) SetMainForm(form);
+      fMainFormBeingMade = nullptr;
+      form->DoCreate();
+    } catch (...) {
+      fClaimMainForm = false;
+      fMainFormBeingMade = nullptr;
+      delete form;
+      throw;
+    }
+    reference = form;
+  }
+  // Called by every form as it is made.
+  void FormConstructed(TCustomForm* form) noexcept {
+    if (!fClaimMainForm) return;
+    fClaimMainForm = false;
+    fMainFormBeingMade = form;
   }
 
   // The hint of what is under the mouse or selected in a menu.
@@ -56,6 +87,11 @@ public:
   void ProcessMessages();
   void Terminate();
   bool GetTerminated() const noexcept { return fTerminated; }
+  // The user's session is ending: every form writes what it keeps
+  // (TCustomForm::EndSession, in the order the forms were made), once, and
+  // the message loop ends.
+  void EndSession();
+  bool GetSessionEnded() const noexcept { return fSessionEnded; }
 
   // The platform's message box, owned by the active or main window.
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
@@ -68,15 +104,20 @@ public:
 
 private:
   bool ProcessMessage(MSG& msg);
-  bool IsDialogKey(const MSG& msg);
+  // The keyboard interface of dialogs: a key that the focused window does
+  // not take itself goes to its form; answers whether the form used it.
+  bool IsKeyMsg(const MSG& msg);
   void DestroyHandle();
 
   HWND fHandle = nullptr;
   HWND fMainFormHandle = nullptr;
   TCustomForm* fMainForm = nullptr;
+  TCustomForm* fMainFormBeingMade = nullptr;
+  bool fClaimMainForm = false;
   std::wstring fHint;
   std::wstring fTitle;
   bool fTerminated = false;
+  bool fSessionEnded = false;
 };
 
 extern TApplication* Application;

@@ -280,6 +280,14 @@ TWinControl* TWinControl::FromHandle(HWND window) {
   return it == controls.end() ? nullptr : it->second;
 }
 
+TWinControl* TWinControl::FindControlForWindow(HWND window) {
+  for (; window != nullptr; window = ::GetParent(window)) {
+    if (TWinControl* control = FromHandle(window)) return control;
+    if ((GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) == 0) break;
+  }
+  return nullptr;
+}
+
 HWND TWinControl::GetHandle() {
   if (fHandle == nullptr && fParent != nullptr) fParent->HandleNeeded();
   // Making the parent's window makes its children's too: this one may have
@@ -296,6 +304,8 @@ void TWinControl::CreateParams(TCreateParams& params) {
   if (GetVisible()) params.Style |= WS_VISIBLE;
   if (!GetEnabled()) params.Style |= WS_DISABLED;
   if (fTabStop) params.Style |= WS_TABSTOP;
+  // The platform's dialog navigation looks inside containers too.
+  if (fAcceptsControls) params.ExStyle |= WS_EX_CONTROLPARENT;
   params.X = fLeft;
   params.Y = fTop;
   params.Width = fWidth;
@@ -341,6 +351,22 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::DestroyHandle() { DestroyWnd(); }
+
+void TWinControl::WindowDestroyed() {
+  if (fHandle == nullptr) return;
+  ControlsByWindow().erase(fHandle);
+  fHandle = nullptr;
+  fDefWndProc = nullptr;
+  // A tooltip belongs to the window's top-level window, which is going too.
+  fToolTip = nullptr;
+}
+
+void TWinControl::SetTabStop(bool value) {
+  fTabStop = value;
+  if (fHandle == nullptr) return;
+  const LONG_PTR style = GetWindowLongPtrW(fHandle, GWL_STYLE);
+  SetWindowLongPtrW(fHandle, GWL_STYLE, value ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+}
 
 void TWinControl::RecreateWnd() {
   if (fHandle == nullptr) return;
@@ -671,21 +697,35 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_KEYUP:
     case WM_SYSKEYUP: {
       WORD key = static_cast<WORD>(message.WParam);
-      if (message.Msg == WM_KEYDOWN || message.Msg == WM_SYSKEYDOWN)
-        KeyDown(key, KeyShiftState());
-      else
-        KeyUp(key, KeyShiftState());
+      const bool down = message.Msg == WM_KEYDOWN || message.Msg == WM_SYSKEYDOWN;
+      // A form with KeyPreview sees the key first.
+      TCustomForm* form = GetParentForm();
+      TWinControl* preview = form != nullptr && form != this && form->GetKeyPreview() ? form : nullptr;
+      if (preview != nullptr) down ? preview->KeyDown(key, KeyShiftState()) : preview->KeyUp(key, KeyShiftState());
+      if (key != 0) down ? KeyDown(key, KeyShiftState()) : KeyUp(key, KeyShiftState());
       if (key == 0) return;  // consumed
       message.WParam = key;
       break;
     }
     case WM_CHAR: {
       auto key = static_cast<wchar_t>(message.WParam);
-      KeyPress(key);
+      TCustomForm* form = GetParentForm();
+      if (form != nullptr && form != this && form->GetKeyPreview()) static_cast<TWinControl*>(form)->KeyPress(key);
+      if (key != 0) KeyPress(key);
       if (key == 0) return;
       message.WParam = key;
       break;
     }
+    case WM_DESTROY:
+      // Only a window that the platform destroys gets here (with its owner
+      // or parent): the control's own destruction takes its procedure back
+      // first. What the window holds is kept for the next window.
+      SaveWindowState();
+      break;
+    case WM_NCDESTROY:
+      DefaultHandler(message);
+      WindowDestroyed();
+      return;
     case WM_SETFOCUS:
       DefaultHandler(message);
       DoEnter();

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/Component.h"
@@ -115,7 +116,7 @@ public:
   virtual int GetClientHeight() { return fHeight; }
 
   TAlign GetAlign() const noexcept { return fAlign; }
-  void SetAlign(TAlign value);
+  virtual void SetAlign(TAlign value);
   bool GetVisible() const noexcept { return fVisible; }
   virtual void SetVisible(bool value);
   // Visible itself and every parent up to the top.
@@ -233,7 +234,7 @@ public:
   virtual bool CanFocus() const;
   virtual void SetFocus();
   bool GetTabStop() const noexcept { return fTabStop; }
-  void SetTabStop(bool value) noexcept { fTabStop = value; }
+  void SetTabStop(bool value);
   // The place among the parent's windowed controls, in the order they are
   // tabbed through (the order they were put on the parent until set).
   // Without a parent: the place set for the control, -1 when none.
@@ -241,11 +242,32 @@ public:
   // Moves the control to that place (the nearest one there is); without a
   // parent the place is kept and taken when the control gets one.
   void SetTabOrder(int value);
+  // Every windowed control inside this one, in the order Tab goes through
+  // them: each control followed by the controls inside it.
+  void GetTabOrderList(std::vector<TWinControl*>& list) const;
+  // The control inside this one that Tab (goForward) or Shift+Tab moves to
+  // from current (from the start or the end when current is not inside),
+  // round the end; with checkTabStop only tab stops count, with checkParent
+  // only this control's own children. Only controls the user can reach
+  // count: showing, enabled, with some area on the screen. Null for none.
+  TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
+  // Moves the focus there; answers whether a control was found.
+  bool SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+  // Showing, enabled, and with a part of its window inside every parent's:
+  // a control the user can see to use.
+  bool CanBeReached() const;
+  // An access key (the letter after "&" in a caption) typed with Alt, or
+  // alone where the focused control takes no characters: answers whether
+  // this control acted on it.
+  virtual bool DialogChar(wchar_t key);
   void Invalidate() override;
   void Repaint() override;
 
   // The control that owns a window, or null.
   static TWinControl* FromHandle(HWND window);
+  // The control that owns a window or, for a window made inside a control
+  // (an edit field, a header), the nearest control around it; or null.
+  static TWinControl* FindControlForWindow(HWND window);
 
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
@@ -277,6 +299,10 @@ protected:
   virtual void DoEnter();
   virtual void DoExit();
   void DestroyHandle();
+  // The platform destroys the window (its owner or parent went): the
+  // control keeps what the window held and forgets the window, to make a
+  // new one when it is next needed.
+  void WindowDestroyed();
   static TShiftState KeyShiftState();
   static TShiftState MouseShiftState(WPARAM keys);
 
@@ -321,6 +347,10 @@ public:
 private:
   int fCount = 0;
 };
+
+// Whether caption gives key as its access key: the letter after a single
+// "&" ("&&" is an ampersand), in either case.
+bool IsAccel(wchar_t key, std::wstring_view caption);
 
 // The window class the toolkit's own windows share, registered on first use.
 const wchar_t* ToolkitWindowClass();

@@ -69,7 +69,11 @@ TSplitter::TSplitter(TComponent* AOwner) : TWinControl(AOwner) {
   fWidth = 3;
   fHeight = 100;
   SetAlign(alLeft);
-  SetCursor(crHSplit);
+}
+
+void TSplitter::SetAlign(TAlign value) {
+  TWinControl::SetAlign(value);
+  SetCursor(value == alTop || value == alBottom ? crVSplit : crHSplit);
 }
 
 TControl* TSplitter::FindControl() const {

@@ -36,6 +36,8 @@ using TCanResizeEvent = std::function<void(TObject* Sender, int& NewSize, bool& 
 
 // Dragged, it resizes the control aligned on the same side just before it.
 // A size below MinSize snaps the neighbour shut (with AutoSnap) or stops.
+// Its cursor is the resize cursor across the bar: left-right for a bar on
+// a left or right side, up-down for a bar on the top or bottom.
 class TSplitter : public TWinControl {
   TS_CLASS(TSplitter, TWinControl)
 
@@ -47,6 +49,8 @@ public:
   void SetAutoSnap(bool value) noexcept { fAutoSnap = value; }
   // The control the splitter resizes, or null.
   TControl* FindControl() const;
+  // Also takes the resize cursor of the bar's new orientation.
+  void SetAlign(TAlign value) override;
 
   TCanResizeEvent OnCanResize;
   TNotifyEvent OnMoved;

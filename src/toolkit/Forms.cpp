@@ -1,5 +1,7 @@
 #include "toolkit/Forms.h"
 
+#include <algorithm>
+
 #include "toolkit/Application.h"
 #include "toolkit/StdCtrls.h"
 
@@ -28,6 +30,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
   TControl::SetVisible(false);
   fWidth = 320;
   fHeight = 240;
+  Screen->fForms.push_back(this);
+  Application->FormConstructed(this);
 }
 
 TCustomForm::~TCustomForm() {
@@ -39,13 +43,21 @@ TCustomForm::~TCustomForm() {
     }
   }
   if (Application->GetMainForm() == this) Application->SetMainForm(nullptr);
+  std::erase(Screen->fForms, this);
 }
 
 void TCustomForm::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   params.ExStyle = WS_EX_CONTROLPARENT;
-  params.WndParent = Application->GetHandle();
+  if (Application->IsMainForm(this)) {
+    // A window of its own, with its button on the taskbar and its place in
+    // the task switcher, as any program's main window.
+    params.WndParent = nullptr;
+    params.ExStyle |= WS_EX_APPWINDOW;
+  } else {
+    params.WndParent = Application->FormOwnerWindow();
+  }
 }
 
 void TCustomForm::InitializeWindow() {
@@ -102,6 +114,47 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::MakeFullyVisible() {
+  RECT bounds = GetBoundsRect();
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &info)) return;
+  const RECT& work = info.rcWork;
+  const int width = std::min(fWidth, static_cast<int>(work.right - work.left));
+  const int height = std::min(fHeight, static_cast<int>(work.bottom - work.top));
+  const int left = std::clamp(fLeft, static_cast<int>(work.left), static_cast<int>(work.right) - width);
+  const int top = std::clamp(fTop, static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
+  if (left != fLeft || top != fTop || width != fWidth || height != fHeight) SetBounds(left, top, width, height);
+}
+
+void TCustomForm::EndSession() {
+  if (OnEndSession) OnEndSession(this);
+}
+
+TWinControl* TCustomForm::GetActiveControl() const {
+  if (fHandle == nullptr) return nullptr;
+  HWND focus = GetFocus();
+  if (focus == nullptr || !IsChild(fHandle, focus)) focus = fFocusedWindow;
+  if (focus == nullptr || !IsWindow(focus) || !IsChild(fHandle, focus)) return nullptr;
+  for (HWND window = focus; window != nullptr && window != fHandle; window = ::GetParent(window))
+    if (TWinControl* control = FromHandle(window)) return control;
+  return nullptr;
+}
+
+bool TCustomForm::RestoreFocus() {
+  HWND target = fFocusedWindow;
+  if (target != nullptr && (!IsWindow(target) || !IsChild(fHandle, target))) target = nullptr;
+  TWinControl* control = nullptr;
+  for (HWND window = target; window != nullptr && window != fHandle && control == nullptr;
+       window = ::GetParent(window))
+    control = FromHandle(window);
+  if (control != nullptr && control->CanBeReached()) {
+    ::SetFocus(target);
+    if (GetFocus() == target) return true;
+  }
+  return SelectNext(nullptr, true, true);
 }
 
 void TCustomForm::ApplyPosition() {
@@ -193,41 +246,32 @@ void TCustomForm::Close() {
   }
 }
 
-bool TCustomForm::DialogKey(WORD key, HWND focus) {
-  if (key != VK_RETURN && key != VK_ESCAPE) return false;
-  if (focus != nullptr) {
-    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, key, 0);
-    if ((code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0) return false;
-  }
-  if (key == VK_RETURN)
-    if (auto* focused = dynamic_cast<TButton*>(FromHandle(focus))) {
-      focused->Click();
-      return true;
-    }
-  // The default or cancel button anywhere on the form.
-  std::vector<TWinControl*> pending{this};
-  while (!pending.empty()) {
-    TWinControl* parent = pending.back();
-    pending.pop_back();
-    for (int i = 0; i < parent->ControlCount(); ++i) {
-      TControl* control = parent->GetControl(i);
-      if (auto* button = dynamic_cast<TButton*>(control)) {
-        if (button->GetEnabled() && button->Showing() &&
-            ((key == VK_RETURN && button->GetDefault()) || (key == VK_ESCAPE && button->GetCancel()))) {
-          button->Click();
-          return true;
-        }
-      }
-      if (auto* container = dynamic_cast<TWinControl*>(control)) pending.push_back(container);
-    }
-  }
-  return false;
-}
-
 void TCustomForm::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_CLOSE:
       Close();
+      return;
+    case WM_ACTIVATE:
+      if (LOWORD(message.WParam) == WA_INACTIVE) {
+        // The focus is still where the user left it.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(fHandle, focus)) fFocusedWindow = focus;
+      } else if (HIWORD(message.WParam) == 0 && RestoreFocus()) {
+        message.Result = 0;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      // The form passes the focus on to its control, as a dialog does.
+      TWinControl::WndProc(message);
+      if (IsWindowVisible(fHandle) && !IsIconic(fHandle)) RestoreFocus();
+      return;
+    case WM_QUERYENDSESSION:
+      message.Result = CloseQuery() ? TRUE : FALSE;
+      return;
+    case WM_ENDSESSION:
+      if (message.WParam != 0) Application->EndSession();
+      message.Result = 0;
       return;
     case CM_RELEASE:
       delete this;

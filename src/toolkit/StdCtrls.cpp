@@ -76,6 +76,7 @@ bool TRadioButton::GetChecked() const {
 
 void TRadioButton::SetChecked(bool value) {
   fChecked = value;
+  SetTabStop(value);
   if (HandleAllocated()) SendMessageW(fHandle, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
   if (!value || fParent == nullptr) return;
   // The others of the same parent go off.
@@ -86,11 +87,21 @@ void TRadioButton::SetChecked(bool value) {
 
 void TRadioButton::WndProc(TMessage& message) {
   if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
-    fChecked = GetChecked();
+    // The platform checks a button the user clicks; the others of the
+    // group, and which of them is the tab stop, follow here.
+    SetChecked(GetChecked());
     Click();
     return;
   }
   TWinControl::WndProc(message);
+}
+
+void TRadioButton::Choose() {
+  SetFocus();
+  // Focused by a key, the platform may have checked it already.
+  if (GetChecked()) return;
+  SetChecked(true);
+  Click();
 }
 
 // TGroupBox

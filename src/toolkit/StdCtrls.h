@@ -24,6 +24,8 @@ public:
   void SetDefault(bool value);
   bool GetCancel() const noexcept { return fCancel; }
   void SetCancel(bool value) noexcept { fCancel = value; }
+  // Its access key clicks it; the focus stays where it is.
+  bool DialogChar(wchar_t key) override;
   void WndProc(TMessage& message) override;
 
 protected:
@@ -40,6 +42,8 @@ class TLabel : public TWinControl {
 
 public:
   explicit TLabel(TComponent* AOwner);
+  // Its access key moves the focus to the tab stop that follows it.
+  bool DialogChar(wchar_t key) override;
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -51,7 +55,13 @@ class TRadioButton : public TWinControl {
 public:
   explicit TRadioButton(TComponent* AOwner);
   bool GetChecked() const;
+  // Only the checked button of a group is a tab stop: Tab reaches the group
+  // at its choice, and the arrow keys move the choice within it.
   void SetChecked(bool value);
+  // Its access key focuses and checks it.
+  bool DialogChar(wchar_t key) override;
+  // Focuses this button and checks it as a click does.
+  void Choose();
   void WndProc(TMessage& message) override;
 
 protected:

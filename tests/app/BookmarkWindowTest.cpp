@@ -13,6 +13,7 @@
 #include "app/BookmarkFile.h"
 #include "app/BookmarkWindow.h"
 #include "app/MainWindow.h"
+#include "support/KeyInput.h"
 #include "support/MessagePump.h"
 #include "support/TempFolder.h"
 #include "toolkit/Application.h"
@@ -739,6 +740,64 @@ TEST_F(BookmarkCommandTest, TheMenuShowsTheWindowWithItsListFocused) {
   m.Bookmark1Click(m.Bookmark1);
   EXPECT_TRUE(PumpMessagesUntil([&] { return f.ListBox1->Focused(); }, 5000));
   frmBookmark = nullptr;
+}
+
+TEST_F(BookmarkCommandTest, TheKeyboardReachesEveryCommandByTabAccessKeysEnterAndEsc) {
+  TfrmMain& m = OpenMain();
+  TfrmBookmark& f = OpenShown();
+  // Shown, the window's focus is on its list, first in the tab order.
+  ASSERT_TRUE(PumpApplicationUntil([&] { return f.ListBox1->Focused(); }));
+  for (TWinControl* expected : std::initializer_list<TWinControl*>{f.btnSave, f.btnGoto, f.btnDelete,
+                                                                     f.btnEscape, f.ListBox1}) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(expected->Focused()) << WideToUtf8(expected->GetName());
+  }
+  PressKey(VK_TAB, true);
+  EXPECT_TRUE(f.btnEscape->Focused());
+  f.ListBox1->SetFocus();
+
+  // Alt+D clears the selected line; the window and the focus stay.
+  Select(2);
+  TypeAltChar(L'd');
+  EXPECT_EQ(Line(2), L"3 ");
+  EXPECT_TRUE(f.GetVisible());
+  EXPECT_TRUE(f.ListBox1->Focused());
+  // Alt+S saves the remembered pane's folder into it and closes.
+  m.Expl1Focus = true;
+  m.ShellTree->SetSelectedFolder(data);
+  TypeAltChar(L'S');
+  EXPECT_TRUE(SameText(Line(2), L"3 " + data));
+  EXPECT_FALSE(f.GetVisible());
+
+  // Enter goes to the selected line's folder, as the default button.
+  m.ShellTree->SetSelectedFolder(first);
+  f.Show();
+  f.ListBox1->SetFocus();
+  Select(2);
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(SameText(m.ShellTree->GetSelectedFolder(), data));
+  EXPECT_FALSE(f.GetVisible());
+  // So does Alt+G, from a button too.
+  m.ShellTree->SetSelectedFolder(first);
+  f.Show();
+  f.btnDelete->SetFocus();
+  Select(2);
+  TypeAltChar(L'g');
+  EXPECT_TRUE(SameText(m.ShellTree->GetSelectedFolder(), data));
+  EXPECT_FALSE(f.GetVisible());
+
+  // Esc and Alt+C close the window and change nothing.
+  const std::vector<std::wstring> before = Lines(f);
+  f.Show();
+  f.ListBox1->SetFocus();
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(f.GetVisible());
+  f.Show();
+  f.btnSave->SetFocus();
+  TypeAltChar(L'c');
+  EXPECT_FALSE(f.GetVisible());
+  EXPECT_EQ(Lines(f), before);
+  EXPECT_TRUE(errors.empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/MainWindow.h"
+#include "support/KeyInput.h"
 #include "support/MenuDriver.h"
 #include "support/MessagePump.h"
 #include "support/SettingsFiles.h"
@@ -22,6 +23,28 @@ namespace {
 
 // The test's temporary paths are plain ASCII.
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// The root of a drive letter that names no drive.
+std::wstring MissingDriveRoot() {
+  const DWORD drives = GetLogicalDrives();
+  wchar_t letter = L'Z';
+  while (letter > L'D' && (drives & (1u << (letter - L'A'))) != 0) --letter;
+  return std::wstring(1, letter) + L":\\";
+}
+
+// Whether the keyboard focus is in a control (in its edit field, say).
+bool FocusIn(TWinControl* control) {
+  HWND focus = GetFocus();
+  return focus != nullptr && (focus == control->GetHandle() || IsChild(control->GetHandle(), focus));
+}
+
+// The work area of the monitor a window is on.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -136,6 +159,10 @@ TEST_F(MainWindowTest, ComponentsStandWhereTheWindowPutsThem) {
   EXPECT_EQ(f.Splitter3->GetLeft(), f.ShellTree2->GetWidth());
   EXPECT_EQ(f.ShellList2->GetLeft(), f.ShellTree2->GetWidth() + 4);
   EXPECT_EQ(f.Splitter1->GetLeft(), f.Panel2->GetWidth());
+  // The resize cursors across the bars: up-down over the one between the panes.
+  EXPECT_EQ(f.Splitter2->GetCursor(), crVSplit);
+  EXPECT_EQ(f.Splitter1->GetCursor(), crHSplit);
+  EXPECT_EQ(f.Splitter3->GetCursor(), crHSplit);
 
   // The controls are on their pane's link, in the shell font.
   EXPECT_EQ(f.ShellTree->GetShellLink(), f.NsShellLink);
@@ -349,6 +376,86 @@ TEST_F(MainWindowTest, AGarbledFileKeepsWhatParsesAndDefaultsTheRest) {
   EXPECT_TRUE(f.ShellList->GetShowHidden());
   EXPECT_FALSE(f.ShellTree->GetShowHidden());
   EXPECT_FALSE(f.ShellList2->GetShowHidden());
+}
+
+TEST_F(MainWindowTest, TabGoesFromTreeToListToPathBoxInEachPaneAndOnToTheOther) {
+  TfrmMain& f = OpenShown();
+  f.ShellTree->SetFocus();
+  ASSERT_TRUE(PumpApplicationUntil([&] { return f.ShellTree->Focused(); }));
+  const std::vector<TWinControl*> forward{f.ShellList,  f.NsShellCombo2, f.ShellTree2,
+                                          f.ShellList2, f.NsShellCombo3, f.ShellTree};
+  for (TWinControl* expected : forward) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(FocusIn(expected)) << WideToUtf8(expected->GetName());
+  }
+  const std::vector<TWinControl*> backward{f.NsShellCombo3, f.ShellList2, f.ShellTree2,
+                                           f.NsShellCombo2, f.ShellList,  f.ShellTree};
+  for (TWinControl* expected : backward) {
+    PressKey(VK_TAB, true);
+    EXPECT_TRUE(FocusIn(expected)) << WideToUtf8(expected->GetName());
+  }
+  // From the path box's edit field on, as from the path box.
+  HWND edit = FindWindowExW(f.NsShellCombo2->GetHandle(), nullptr, L"Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SetFocus(edit);
+  PressKey(VK_TAB);
+  EXPECT_TRUE(FocusIn(f.ShellTree2));
+  SetFocus(edit);
+  PressKey(VK_TAB, true);
+  EXPECT_TRUE(FocusIn(f.ShellList));
+  // With one pane, Tab stays in it.
+  Press(f.SingleWinButton);
+  PumpMessagesFor(20);
+  f.NsShellCombo2->SetFocus();
+  PressKey(VK_TAB);
+  EXPECT_TRUE(FocusIn(f.ShellTree));
+  PressKey(VK_TAB, true);
+  EXPECT_TRUE(FocusIn(f.NsShellCombo2));
+}
+
+TEST_F(MainWindowTest, AMissingDriveOrAPatternIsNoFolderToStartIn) {
+  std::wstring defaultFirst, defaultSecond;
+  {
+    TfrmMain& f = Open();
+    defaultFirst = f.ShellTree->GetSelectedFolder();
+    defaultSecond = f.ShellTree2->GetSelectedFolder();
+    form.reset();
+  }
+  // Patterns that match folders, and the root of a drive that is not there.
+  const std::wstring missing = MissingDriveRoot();
+  for (const auto& [path1, path2] : {std::pair{first + L"\\*", missing}, {missing, first + L"\\I*"},
+                                     {temp.Path() + L"\\F?rst", second + L"\\..\\*"}}) {
+    WriteTextFile(settings, "[GenInfo]\r\nPath1=" + Narrow(path1) + "\r\nPath2=" + Narrow(path2) + "\r\n");
+    TfrmMain& f = Open();
+    EXPECT_EQ(f.ShellTree->GetSelectedFolder(), defaultFirst) << Narrow(path1);
+    EXPECT_EQ(f.ShellTree2->GetSelectedFolder(), defaultSecond) << Narrow(path2);
+    form.reset();
+  }
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainWindowTest, BoundsFromAMonitorThatIsGoneComeBackOntoTheScreen) {
+  for (const char* place : {"Left=4000\r\nTop=3000", "Left=-5000\r\nTop=-2500", "Left=1200\r\nTop=-900"}) {
+    WriteTextFile(settings, std::string("[MForm]\r\n") + place +
+                                "\r\nWidth=700\r\nHeight=500\r\nwsNormal=1\r\nwsMaximized=0\r\n");
+    TfrmMain& f = OpenShown();
+    ASSERT_EQ(f.GetWindowState(), wsNormal);
+    RECT r;
+    GetWindowRect(f.GetHandle(), &r);
+    const RECT work = WorkAreaOf(f.GetHandle());
+    EXPECT_GE(r.left, work.left) << place;
+    EXPECT_GE(r.top, work.top) << place;
+    EXPECT_LE(r.right, work.right) << place;
+    EXPECT_LE(r.bottom, work.bottom) << place;
+    EXPECT_EQ(r.right - r.left, 700) << place;
+    EXPECT_EQ(r.bottom - r.top, 500) << place;
+    form.reset();
+  }
+  // Bounds on the screen stay as they were.
+  WriteTextFile(settings, "[MForm]\r\nLeft=40\r\nTop=30\r\nWidth=700\r\nHeight=500\r\nwsMaximized=0\r\n");
+  TfrmMain& f = Open();
+  EXPECT_EQ(f.GetLeft(), 40);
+  EXPECT_EQ(f.GetTop(), 30);
 }
 
 TEST_F(MainWindowTest, AFolderThatIsGoneLeavesItsTreeAtTheDefaultAndIsOverwrittenAtExit) {

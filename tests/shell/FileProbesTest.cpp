@@ -5,6 +5,7 @@
 #include "shell/PathClassification.h"
 #include "shell/SelectionListFileOps.h"
 #include "support/TempFolder.h"
+#include "toolkit/Exception.h"
 
 namespace ts {
 namespace {
@@ -43,6 +44,40 @@ TEST(FileProbes, LongAndUnicodePathsAreFound) {
 
   const std::wstring odd = temp.MakeFile(L"naïve €uro 日本.txt", "x");
   EXPECT_TRUE(PathExists(odd));
+}
+
+TEST(FileProbes, FoldersAndFilesByTheirOwnNamesNeverByAPatternOrAMissingDrive) {
+  test::TTempFolder temp;
+  const std::wstring folder = temp.MakeFolder(L"Sub");
+  const std::wstring file = temp.MakeFile(L"Sub\\a.txt", "abc");
+  EXPECT_TRUE(DirectoryExists(folder));
+  EXPECT_TRUE(DirectoryExists(folder + L"\\"));
+  EXPECT_TRUE(DirectoryExists(L"C:\\"));
+  EXPECT_TRUE(DirectoryExists(L"c:\\windows"));
+  EXPECT_FALSE(DirectoryExists(file));
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(FileExists(file + L"\\"));
+  EXPECT_FALSE(FileExists(folder));
+  // A pattern matches entries but names none.
+  for (const std::wstring& pattern : {folder + L"\\*", temp / L"S?b", temp / L"*", folder + L"\\*.txt"}) {
+    EXPECT_FALSE(DirectoryExists(pattern)) << WideToUtf8(pattern);
+    EXPECT_FALSE(FileExists(pattern)) << WideToUtf8(pattern);
+  }
+  // A drive that is not there has no root folder.
+  DWORD drives = GetLogicalDrives();
+  wchar_t letter = L'Z';
+  while (letter > L'D' && (drives & (1u << (letter - L'A'))) != 0) --letter;
+  ASSERT_EQ(drives & (1u << (letter - L'A')), 0u);
+  const std::wstring missingRoot = std::wstring(1, letter) + L":\\";
+  EXPECT_FALSE(DirectoryExists(missingRoot));
+  EXPECT_FALSE(DirectoryExists(missingRoot.substr(0, 2)));
+  EXPECT_FALSE(DirectoryExists(missingRoot + L"Data"));
+  EXPECT_FALSE(DirectoryExists(L""));
+  EXPECT_FALSE(DirectoryExists(temp / L"gone"));
+  // Beyond MAX_PATH.
+  const std::wstring deep = DeepPath(temp);
+  ASSERT_TRUE(CreateDirectoryPath(deep));
+  EXPECT_TRUE(DirectoryExists(deep));
 }
 
 TEST(FileProbes, FileSizes) {

@@ -152,6 +152,28 @@ TEST_F(ControlsTest, ASplitterDragResizesItsNeighbourAndSnapsShutBelowTheMinimum
   EXPECT_EQ(moved, 1);
 }
 
+TEST_F(ControlsTest, ASplittersCursorIsTheResizeCursorAcrossItsBar) {
+  auto* bar = new TSplitter(&form);
+  bar->SetParent(&form);
+  // The cursor the window sets when the mouse is over it.
+  auto cursorOver = [&] {
+    SendMessageW(bar->GetHandle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(bar->GetHandle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+  };
+  const HCURSOR leftRight = LoadCursorW(nullptr, IDC_SIZEWE);
+  const HCURSOR upDown = LoadCursorW(nullptr, IDC_SIZENS);
+  EXPECT_EQ(bar->GetCursor(), crHSplit);
+  EXPECT_EQ(cursorOver(), leftRight);
+  for (TAlign align : {alTop, alBottom}) {
+    bar->SetAlign(align);
+    EXPECT_EQ(bar->GetCursor(), crVSplit);
+    EXPECT_EQ(cursorOver(), upDown);
+  }
+  bar->SetAlign(alRight);
+  EXPECT_EQ(cursorOver(), leftRight);
+}
+
 TEST_F(ControlsTest, AKeyEventThatClearsTheKeyConsumesIt) {
   auto* memo = new TMemo(&form);
   memo->SetParent(&form);
