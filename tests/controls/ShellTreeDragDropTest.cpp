@@ -442,7 +442,11 @@ TEST(ShellTreeDropSource, TheSourceAnswersByTheButtonsHeld) {
 class TDragDriver {
 public:
   using TStep = std::function<void()>;
-  explicit TDragDriver(std::vector<TStep> steps) : fSteps(std::move(steps)) {
+  using TGate = std::function<bool()>;
+  // gates[i], when there is one, must hold before steps[i] runs.
+  explicit TDragDriver(std::vector<TStep> steps, std::vector<TGate> gates = {})
+      : fSteps(std::move(steps)), fGates(std::move(gates)) {
+    fGates.resize(fSteps.size());
     gDriver = this;
     fTimer = SetTimer(nullptr, 0, 60, &TDragDriver::Tick);
   }
@@ -456,6 +460,11 @@ private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (gDriver == nullptr) return;
     if (gDriver->fNext < gDriver->fSteps.size()) {
+      // A gate holds the next steps back until the drag has got there (a
+      // busy machine runs the platform's loop late), within a generous limit.
+      const TGate& gate = gDriver->fGates[gDriver->fNext];
+      if (gate && !gate() && ++gDriver->fWaited < 500) return;
+      gDriver->fWaited = 0;
       gDriver->fSteps[gDriver->fNext++]();
     } else if (++gDriver->fSpare > 100) {
       // Whatever happened, the drag ends: nothing holds the button.
@@ -464,7 +473,9 @@ private:
   }
   static inline TDragDriver* gDriver = nullptr;
   std::vector<TStep> fSteps;
+  std::vector<TGate> fGates;
   size_t fNext = 0;
+  int fWaited = 0;
   int fSpare = 0;
   UINT_PTR fTimer = 0;
 
@@ -518,7 +529,9 @@ TEST(ShellTreeDragDrop, AFolderDraggedFromOneTreeOntoAnotherMovesThereAndBothRep
                           SetCursorPos(to.x, to.y + 1);
                         },
                         [&] { SetCursorPos(to.x, to.y); },
-                        [&] { TDragDriver::ReleaseButtons(); }});
+                        [&] { TDragDriver::ReleaseButtons(); }},
+                       {{}, {}, [&] { return source.Tree->GetDragNode() != nullptr; }, {},
+                        [&] { return target.Tree->GetDropItem() == into; }});
     BeginDragOf(source, moving);
     EXPECT_EQ(driver.Done(), 5u);
   }
@@ -549,7 +562,8 @@ TEST(ShellTreeDragDrop, ADragWithCtrlCopiesAndOneThatEndsOnNothingReportsNothing
     THeldKeys keys({VK_LBUTTON, VK_CONTROL});
     SetCursorPos(from.x, from.y);
     TDragDriver driver({[&] { SetCursorPos(to.x, to.y); }, [&] { SetCursorPos(to.x, to.y + 1); },
-                        [&] { SetCursorPos(to.x, to.y); }, [&] { TDragDriver::ReleaseButtons(); }});
+                        [&] { SetCursorPos(to.x, to.y); }, [&] { TDragDriver::ReleaseButtons(); }},
+                       {{}, {}, {}, [&] { return target.Tree->GetDropItem() != nullptr; }});
     BeginDragOf(source, copied);
   }
   EXPECT_TRUE(Exists(target.Temp / L"into\\copied\\inside.txt"));
