@@ -4,6 +4,7 @@
 // and access keys (the letter after "&" in a caption) typed with Alt. The
 // application's message loop hands these keys to the form of the focused
 // window when that window does not take them itself (TApplication::IsKeyMsg).
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
