@@ -88,21 +88,18 @@ void DeleteFiles(const std::wstring& folder, const wchar_t* stem, int count) {
     DeleteFileW((folder + L"\\" + stem + std::to_wstring(100000 + i) + L".txt").c_str());
 }
 
-// Answers the shell's confirmation boxes of this thread with Yes.
-void CALLBACK AnswerYes(HWND, UINT, UINT_PTR, DWORD) {
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
-          PostMessageW(window, WM_COMMAND, IDYES, 0);
-          PostMessageW(window, WM_COMMAND, IDOK, 0);
-        }
-        return TRUE;
-      },
-      0);
+BOOL CALLBACK AnswerDialog(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
+    PostMessageW(window, WM_COMMAND, IDYES, 0);
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
 }
+
+// Answers the shell's confirmation boxes of this thread with Yes.
+void CALLBACK AnswerYes(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), AnswerDialog, 0); }
 
 void Burst(TTimedList* list) {
   constexpr int kShown = 10000;
